@@ -1,0 +1,202 @@
+// lifecycle/file_unit.cpp — connection, buffering and closing of file units.
+#include "lifecycle/file_unit.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+#include "lifecycle/run_time_error.hpp"
+
+namespace duopit::lifecycle {
+namespace {
+
+struct UnitTable {
+  std::array<FileUnit, max_connected_units> units{};
+  std::array<bool, max_connected_units> in_use{};
+};
+
+// The units connected in this run: termination closes them all, so they live for the
+// whole process.
+UnitTable table;
+
+RunTimeError open_error(platform::OsError error) {
+  using platform::OsError;
+  switch (error) {
+    case OsError::not_found:
+      return RunTimeError::open_not_found;
+    case OsError::access_denied:
+      return RunTimeError::open_access_denied;
+    case OsError::exists:
+      return RunTimeError::open_exists;
+    case OsError::too_many_open:
+      return RunTimeError::open_too_many_files;
+    case OsError::no_space:
+      return RunTimeError::write_no_space;
+    case OsError::none:
+    case OsError::invalid:
+    case OsError::io_error:
+      break;
+  }
+  return RunTimeError::open_invalid;
+}
+
+RunTimeError write_error(platform::OsError error) {
+  switch (error) {
+    case platform::OsError::access_denied:
+      return RunTimeError::write_access_denied;
+    case platform::OsError::no_space:
+      return RunTimeError::write_no_space;
+    default:
+      return RunTimeError::write_failed;
+  }
+}
+
+// Writes all `size` bytes, calling again for the rest after a short write. A call that
+// stores nothing and reports no error means the device is full.
+platform::OsError write_all(platform::FileHandle handle, const char* data, std::size_t size,
+                            std::uint64_t& position) {
+  platform::Platform& os = platform::current();
+  while (size > 0) {
+    const platform::IoResult result = os.write_file(handle, data, size);
+    position += result.bytes;
+    if (result.error != platform::OsError::none) {
+      return result.error;
+    }
+    if (result.bytes == 0) {
+      return platform::OsError::no_space;
+    }
+    data += result.bytes;
+    size -= result.bytes;
+  }
+  return platform::OsError::none;
+}
+
+}  // namespace
+
+std::string_view trim_file_name(std::string_view name) {
+  name = name.substr(0, std::min(name.size(), max_file_name_bytes));
+  const std::size_t first = name.find_first_not_of(' ');
+  if (first == std::string_view::npos) {
+    return {};
+  }
+  const std::size_t last = name.find_last_not_of(' ');
+  return name.substr(first, last - first + 1);
+}
+
+void connect_unit(std::int32_t number, std::string_view given_name) {
+  if (number < lowest_unit_number || number > highest_unit_number) {
+    return;
+  }
+  const std::string_view name = trim_file_name(given_name);
+  const auto free_slot = std::find(table.in_use.begin(), table.in_use.end(), false);
+  if (free_slot == table.in_use.end()) {
+    run_time_error(RunTimeError::unit_table_full, Statement::open, name);
+  }
+  FileUnit& unit = table.units[static_cast<std::size_t>(free_slot - table.in_use.begin())];
+  unit = FileUnit{};
+  unit.number_ = number;
+  std::memcpy(unit.name_.data(), name.data(), name.size());
+  unit.name_[name.size()] = '\0';
+  unit.name_length_ = name.size();
+
+  platform::Platform& os = platform::current();
+  unit.status_ = os.exists(unit.name_.data()) ? FileStatus::old_file : FileStatus::new_file;
+  const platform::Disposition disposition = unit.status_ == FileStatus::old_file
+                                                ? platform::Disposition::open_existing
+                                                : platform::Disposition::create_new;
+  // No action was asked for: read and write, else read only, else write only.
+  constexpr std::array<std::pair<platform::Access, FileAction>, 3> attempts{{
+      {platform::Access::read_write, FileAction::read_write},
+      {platform::Access::read_only, FileAction::read},
+      {platform::Access::write_only, FileAction::write},
+  }};
+  platform::OpenResult opened;
+  for (const auto& [access, action] : attempts) {
+    opened = os.open(unit.name_.data(), disposition, access);
+    if (opened.error == platform::OsError::none) {
+      unit.action_ = action;
+      break;
+    }
+  }
+  if (opened.error != platform::OsError::none) {
+    run_time_error(open_error(opened.error), Statement::open, unit.name());
+  }
+  unit.handle_ = opened.handle;
+  unit.write_mode_ = unit.status_ == FileStatus::new_file;  // nothing to cut in a new file
+  *free_slot = true;
+}
+
+FileUnit* find_unit(std::int32_t number) {
+  for (std::size_t i = 0; i < table.units.size(); ++i) {
+    if (table.in_use[i] && table.units[i].number() == number) {
+      return &table.units[i];
+    }
+  }
+  return nullptr;
+}
+
+void FileUnit::begin_statement() {
+  if (write_mode_) {
+    return;
+  }
+  platform::Platform& os = platform::current();
+  const platform::SizeResult length = os.file_size(handle_);
+  platform::OsError error = length.error;
+  if (error == platform::OsError::none && length.size != position_) {
+    error = os.set_file_size(handle_, position_);
+  }
+  if (error != platform::OsError::none) {
+    run_time_error(write_error(error), Statement::write, name());
+  }
+  write_mode_ = true;
+}
+
+void FileUnit::put(std::string_view bytes) {
+  while (!bytes.empty()) {
+    if (used_ == buffer_.size()) {
+      write_buffer(false);
+    }
+    const std::size_t count = std::min(bytes.size(), buffer_.size() - used_);
+    std::memcpy(buffer_.data() + used_, bytes.data(), count);
+    used_ += count;
+    data_pending_ = true;
+    bytes.remove_prefix(count);
+  }
+}
+
+void FileUnit::end_record() { put("\r\n"); }
+
+void FileUnit::write_buffer(bool at_close) {
+  const std::size_t size = used_;
+  // The block is given up whatever happens: a failed block is reported once and is not
+  // written again when the unit is closed at exit.
+  used_ = 0;
+  data_pending_ = false;
+  const platform::OsError error = write_all(handle_, buffer_.data(), size, position_);
+  if (error != platform::OsError::none) {
+    run_time_error(write_error(error), at_close ? Statement::close : Statement::write, name());
+  }
+}
+
+void FileUnit::close() {
+  if (data_pending_) {
+    write_buffer(true);
+  }
+  write_mode_ = false;
+  (void)platform::current().close(handle_);
+  handle_ = platform::no_file;
+}
+
+void close_all_units() {
+  for (std::size_t i = 0; i < table.units.size(); ++i) {
+    if (table.in_use[i]) {
+      // Leaves the table before closing, so that an error in the close does not make the
+      // unit be closed again.
+      table.in_use[i] = false;
+      table.units[i].close();
+    }
+  }
+}
+
+void reset_unit_table() { table = UnitTable{}; }
+
+}  // namespace duopit::lifecycle

@@ -1,0 +1,75 @@
+// lifecycle/file_unit.hpp — units connected to files: the connection (existence test, one
+// open with its read-only and write-only fallbacks), the cut of an existing file at the first
+// write statement, the 1024-byte record buffer written only when a byte arrives for a full
+// buffer and at close, and the closing at termination. Every failure ends the run through
+// the run-time error path; nothing is returned to the caller.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "platform/platform.hpp"
+
+namespace duopit::lifecycle {
+
+constexpr std::size_t file_buffer_bytes = 1024;
+constexpr std::size_t max_file_name_bytes = 259;
+constexpr int max_connected_units = 61;
+constexpr std::int32_t lowest_unit_number = -32767;
+constexpr std::int32_t highest_unit_number = 32767;
+
+enum class FileStatus { old_file, new_file };
+enum class FileAction { read_write, read, write };
+
+class FileUnit {
+ public:
+  // Before a write statement's records: the first one cuts an existing file at the write
+  // position, so no old content survives behind the new records.
+  void begin_statement();
+  // Record bytes and the record terminator (CR LF).
+  void put(std::string_view bytes);
+  void end_record();
+  // Writes what the buffer holds and closes the handle; errors as CLOSE.
+  void close();
+
+  [[nodiscard]] std::int32_t number() const { return number_; }
+  [[nodiscard]] std::string_view name() const { return {name_.data(), name_length_}; }
+  [[nodiscard]] FileStatus status() const { return status_; }
+  [[nodiscard]] FileAction action() const { return action_; }
+  [[nodiscard]] std::uint64_t position() const { return position_; }
+
+ private:
+  friend void connect_unit(std::int32_t, std::string_view);
+  void write_buffer(bool at_close);
+
+  std::int32_t number_ = 0;
+  std::array<char, max_file_name_bytes + 1> name_{};  // NUL-terminated for the platform
+  std::size_t name_length_ = 0;
+  platform::FileHandle handle_ = platform::no_file;
+  std::array<char, file_buffer_bytes> buffer_{};
+  std::size_t used_ = 0;
+  bool data_pending_ = false;
+  bool write_mode_ = false;
+  std::uint64_t position_ = 0;  // file offset of the buffer's first byte
+  FileStatus status_ = FileStatus::new_file;
+  FileAction action_ = FileAction::read_write;
+};
+
+// The file name as connected: at most 259 characters, leading and trailing blanks removed.
+[[nodiscard]] std::string_view trim_file_name(std::string_view name);
+
+// Connects `number` to the file `name` (status unknown: opened if it exists, else created).
+void connect_unit(std::int32_t number, std::string_view name);
+
+// The unit connected under `number`, or nullptr.
+[[nodiscard]] FileUnit* find_unit(std::int32_t number);
+
+// Closes every connected unit in the order of the table (termination).
+void close_all_units();
+
+// Forgets every connection without closing (tests).
+void reset_unit_table();
+
+}  // namespace duopit::lifecycle

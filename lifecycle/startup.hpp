@@ -1,0 +1,21 @@
+// lifecycle/startup.hpp — the frame around the computation: start-up in its fixed order, one
+// call of the computation, and the exit with status 0 when it returns.
+#pragma once
+
+#include "platform/platform.hpp"
+
+namespace duopit::lifecycle {
+
+// The arithmetic set-up is done by the numerics layer; start-up calls it at its places.
+struct ArithmeticSetup {
+  void (*set_precision)();  // 53-bit significands, pending exceptions cleared
+  void (*enable_traps)();   // traps on invalid operation, division by zero, overflow
+};
+
+// R-number of the fatal start-up failure.
+constexpr int startup_error_no_resources = 6008;
+
+[[noreturn]] void run_program(platform::Platform& os, ArithmeticSetup arithmetic,
+                              void (*computation)());
+
+}  // namespace duopit::lifecycle

@@ -1,0 +1,72 @@
+// lifecycle/termination.cpp — process exit, the termination routine and fatal start-up errors.
+#include "lifecycle/termination.hpp"
+
+#include <array>
+#include <cassert>
+
+#include "lifecycle/console_output.hpp"
+#include "lifecycle/file_unit.hpp"
+#include "lifecycle/process_state.hpp"
+#include "platform/platform.hpp"
+
+namespace duopit::lifecycle {
+namespace {
+
+// Runs the exit routines not yet run, most recent first, then ends the process.
+[[noreturn]] void continue_exit() {
+  ProcessState& state = process_state();
+  while (state.exit_routine_count > 0) {
+    const ExitRoutine routine = state.exit_routines[--state.exit_routine_count];
+    routine();
+  }
+  platform::end_process(state.exit_status);
+}
+
+}  // namespace
+
+void register_exit_routine(ExitRoutine routine) {
+  ProcessState& state = process_state();
+  assert(state.exit_routine_count < max_exit_routines);
+  state.exit_routines[state.exit_routine_count++] = routine;
+}
+
+void exit_process(int status) {
+  process_state().exit_status = status;
+  continue_exit();
+}
+
+void termination_routine() {
+  ProcessState& state = process_state();
+  if (state.termination_guard) {
+    return;
+  }
+  state.termination_guard = true;
+  close_all_units();
+  end_console_line();
+}
+
+void end_after_run_time_error() {
+  if (process_state().termination_guard) {
+    // Raised while termination closed the units: the remaining closes and the console
+    // line end are skipped, and the exit goes on with its own status.
+    continue_exit();
+  }
+  exit_process(1);
+}
+
+void fatal_startup_error(int number, std::string_view reason) {
+  const std::array<char, 5> code{'R', static_cast<char>('0' + number / 1000 % 10),
+                                 static_cast<char>('0' + number / 100 % 10),
+                                 static_cast<char>('0' + number / 10 % 10),
+                                 static_cast<char>('0' + number % 10)};
+  platform::Platform& os = platform::current();
+  for (const std::string_view piece : {std::string_view("\r\n"), std::string_view("runtime error "),
+                                       std::string_view(code.data(), code.size()),
+                                       std::string_view("\r\n- "), reason,
+                                       std::string_view("\r\n")}) {
+    (void)os.write_std(platform::StdStream::error, piece.data(), piece.size());
+  }
+  platform::end_process(255);
+}
+
+}  // namespace duopit::lifecycle

@@ -1,0 +1,27 @@
+// numerics/arithmetic_trap.hpp — what a fault of the arithmetic unit means: its kind from the
+// status word, and the handler that reports it unless an elementary function is signalling
+// its own error. Pure decoding apart from the handler.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "lifecycle/run_time_error.hpp"
+
+namespace duopit::numerics {
+
+// The unmasked fault recorded in a status word, by the unit's order of priority (a stack
+// fault before any other invalid operation, then invalid, divide by zero, denormal,
+// overflow, underflow, inexact). None when no unmasked flag is set.
+[[nodiscard]] std::optional<lifecycle::RunTimeError> trap_kind(std::uint16_t status,
+                                                               std::uint16_t control);
+
+// Set while an elementary function runs; a trap raised then is the function's own signal.
+[[nodiscard]] bool in_elementary_function();
+void set_in_elementary_function(bool inside);
+
+// The arithmetic trap handler: ignored inside an elementary function, otherwise reported
+// with kind MATH (it does not return then).
+void handle_arithmetic_trap(lifecycle::RunTimeError kind);
+
+}  // namespace duopit::numerics

@@ -1,0 +1,93 @@
+// platform/platform.hpp — every operating-system service the program uses, and nothing else.
+// The layers above call these operations through `platform::current()`; the POSIX layer in
+// posix/ is the real one, and tests install a fake to inject failures. No layer above this
+// one includes an OS header.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace duopit::platform {
+
+enum class StdStream { input = 0, output = 1, error = 2 };
+
+// What a standard handle is connected to, as far as the program cares.
+enum class HandleKind {
+  terminal,  // a character device that is an interactive terminal
+  pipe,      // a pipe or socket
+  file,      // a disk file, or a character device that is not a terminal
+  closed,    // the descriptor was not open when the process started
+};
+
+// The platform's error causes, sorted into the classes the program reports.
+enum class OsError {
+  none,
+  not_found,      // no such file or directory, or a name that cannot name one
+  access_denied,  // permission, sharing, read-only file, directory, write to a read-only handle
+  exists,         // the name was created meanwhile
+  too_many_open,  // no descriptor left
+  invalid,        // an argument the platform refuses
+  no_space,       // device or quota full
+  io_error,       // any other failure
+};
+
+struct IoResult {
+  std::size_t bytes = 0;         // bytes transferred by this one call
+  OsError error = OsError::none;
+};
+
+using FileHandle = int;
+constexpr FileHandle no_file = -1;
+
+enum class Disposition { open_existing, create_new };
+enum class Access { read_write, read_only, write_only };
+
+struct OpenResult {
+  FileHandle handle = no_file;
+  OsError error = OsError::none;
+};
+
+struct SizeResult {
+  std::uint64_t size = 0;
+  OsError error = OsError::none;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Process start-up: notes what each standard handle is, keeps the number of a standard
+  // descriptor that was not open from being given to a file later, and makes a write to a
+  // pipe whose reader has gone fail instead of ending the process.
+  [[nodiscard]] virtual OsError prepare_process() = 0;
+
+  // Standard handles; the kinds are those found when the process started.
+  [[nodiscard]] virtual HandleKind std_kind(StdStream stream) = 0;
+  // One untranslated read of at most `max` bytes; 0 bytes without error is end of input.
+  [[nodiscard]] virtual IoResult read_std(StdStream stream, char* buffer, std::size_t max) = 0;
+  // One untranslated write call; it may store fewer bytes than asked.
+  [[nodiscard]] virtual IoResult write_std(StdStream stream, const char* data, std::size_t size) = 0;
+
+  // Does anything (file, directory, device) exist under this name?
+  [[nodiscard]] virtual bool exists(const char* name) = 0;
+  // Opens or creates a file, untranslated. Refuses directories with access_denied.
+  [[nodiscard]] virtual OpenResult open(const char* name, Disposition disposition, Access access) = 0;
+  [[nodiscard]] virtual SizeResult file_size(FileHandle handle) = 0;
+  // Cuts or extends (with zero bytes) the file to `size`.
+  [[nodiscard]] virtual OsError set_file_size(FileHandle handle, std::uint64_t size) = 0;
+  // One write call at the handle's current position; it may store fewer bytes than asked.
+  [[nodiscard]] virtual IoResult write_file(FileHandle handle, const char* data, std::size_t size) = 0;
+  [[nodiscard]] virtual OsError close(FileHandle handle) = 0;
+
+  // Ends the process at once with `status`; runs nothing of the program's own.
+  [[noreturn]] virtual void end_process(int status) = 0;
+};
+
+// The platform in use. Start-up installs the real one; tests may install their own.
+Platform& current();
+void install(Platform& platform);
+
+// Ends the process through the platform in use.
+[[noreturn]] void end_process(int status);
+
+}  // namespace duopit::platform

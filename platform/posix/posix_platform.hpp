@@ -1,0 +1,31 @@
+// platform/posix/posix_platform.hpp — the platform layer on a POSIX system.
+#pragma once
+
+#include <array>
+
+#include "platform/platform.hpp"
+
+namespace duopit::platform {
+
+class PosixPlatform final : public Platform {
+ public:
+  OsError prepare_process() override;
+  HandleKind std_kind(StdStream stream) override;
+  IoResult read_std(StdStream stream, char* buffer, std::size_t max) override;
+  IoResult write_std(StdStream stream, const char* data, std::size_t size) override;
+  bool exists(const char* name) override;
+  OpenResult open(const char* name, Disposition disposition, Access access) override;
+  SizeResult file_size(FileHandle handle) override;
+  OsError set_file_size(FileHandle handle, std::uint64_t size) override;
+  IoResult write_file(FileHandle handle, const char* data, std::size_t size) override;
+  OsError close(FileHandle handle) override;
+  [[noreturn]] void end_process(int status) override;
+
+ private:
+  std::array<HandleKind, 3> kinds_{HandleKind::closed, HandleKind::closed, HandleKind::closed};
+};
+
+// The class of an errno value.
+[[nodiscard]] OsError classify_errno(int error);
+
+}  // namespace duopit::platform
