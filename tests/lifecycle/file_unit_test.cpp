@@ -1,0 +1,222 @@
+// The report-file unit: connection, the cut of an old file, block-wise writes, closing, and
+// every failure through the platform seam.
+#include "lifecycle/file_unit.hpp"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/run_environment.hpp"
+
+namespace duopit::lifecycle {
+namespace {
+
+using platform::OsError;
+using testing::Injected;
+using testing::Op;
+using testing::RunEnvironment;
+
+// One record of `length` characters 'x' followed by CR LF, through a write statement.
+void write_record(std::size_t length) {
+  FileUnit* unit = find_unit(100);
+  ASSERT_NE(unit, nullptr);
+  unit->begin_statement();
+  unit->put(std::string(length, 'x'));
+  unit->end_record();
+}
+
+TEST(FileName, TrimmedAndCutAt259Characters) {
+  EXPECT_EQ(trim_file_name("  duopit.dat  "), "duopit.dat");
+  EXPECT_EQ(trim_file_name("   "), "");
+  EXPECT_EQ(trim_file_name(std::string(300, 'a')), std::string(259, 'a'));
+  EXPECT_EQ(trim_file_name(std::string(258, ' ') + "ab"), "a");
+}
+
+TEST(FileUnit, NewFileIsCreatedEmptyAndFilledInBlocksOf1024) {
+  RunEnvironment env;
+  const int status = env.run_to_exit([] {
+    connect_unit(100, "duopit.dat");
+    for (int i = 0; i < 20; ++i) {
+      write_record(100);  // 102 bytes each: 2040 in all
+    }
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(env.os.file_write_sizes, (std::vector<std::size_t>{1024, 1016}));
+  EXPECT_EQ(env.os.files["duopit.dat"].content.size(), 2040u);
+}
+
+TEST(FileUnit, FullBufferIsWrittenOnlyWhenTheNextByteArrives) {
+  RunEnvironment env;
+  (void)env.run([&] {
+    connect_unit(100, "duopit.dat");
+    write_record(1022);  // exactly 1024 bytes
+    EXPECT_TRUE(env.os.file_write_sizes.empty());
+    write_record(0);
+    EXPECT_EQ(env.os.file_write_sizes, std::vector<std::size_t>{1024});
+  });
+}
+
+TEST(FileUnit, OldContentIsKeptUntilTheFirstWriteStatementThenCut) {
+  RunEnvironment env;
+  env.os.files["duopit.dat"].content = std::string(5000, 'o');
+  (void)env.run([&] {
+    connect_unit(100, "duopit.dat");
+    EXPECT_EQ(find_unit(100)->status(), FileStatus::old_file);
+    EXPECT_EQ(env.os.files["duopit.dat"].content.size(), 5000u);
+    write_record(3);
+    EXPECT_EQ(env.os.files["duopit.dat"].content, "");
+  });
+  (void)env.run([] { exit_process(0); });
+  EXPECT_EQ(env.os.files["duopit.dat"].content, "xxx\r\n");
+}
+
+struct OpenFailureCase {
+  OsError cause;
+  const char* message;
+};
+
+TEST(FileUnit, OpenFailuresAreClassifiedByTheLastAttempt) {
+  const OpenFailureCase cases[] = {
+      {OsError::not_found, "\r\nrun-time error F6416: OPEN(duopit.dat)\r\n- file not found\r\n"},
+      {OsError::access_denied, "\r\nrun-time error F6414: OPEN(duopit.dat)\r\n- access denied\r\n"},
+      {OsError::exists,
+       "\r\nrun-time error F6415: OPEN(duopit.dat)\r\n- file already exists\r\n"},
+      {OsError::too_many_open,
+       "\r\nrun-time error F6417: OPEN(duopit.dat)\r\n- too many open files\r\n"},
+      {OsError::invalid,
+       "\r\nrun-time error F6412: OPEN(duopit.dat)\r\n- file name or open request refused\r\n"},
+      {OsError::io_error,
+       "\r\nrun-time error F6412: OPEN(duopit.dat)\r\n- file name or open request refused\r\n"},
+  };
+  for (const OpenFailureCase& c : cases) {
+    RunEnvironment env;
+    // The first two attempts fail otherwise; the cause shown is the third's.
+    env.os.injected = {{Op::open, 1, OsError::invalid},
+                       {Op::open, 2, OsError::not_found},
+                       {Op::open, 3, c.cause}};
+    const auto status = env.run([] { connect_unit(100, " duopit.dat "); });
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(env.os.error, c.message);
+    EXPECT_EQ(env.os.calls[Op::open], 3);
+  }
+}
+
+TEST(FileUnit, OpenFallsBackToReadOnlyThenTheCutIsRefused) {
+  RunEnvironment env;
+  env.os.files["duopit.dat"] = {"old report", false, true};
+  const auto status = env.run([] {
+    connect_unit(100, "duopit.dat");
+    EXPECT_EQ(find_unit(100)->action(), FileAction::read);
+    write_record(3);
+  });
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(env.os.error,
+            "\r\nrun-time error F6421: WRITE(duopit.dat)\r\n- write access denied\r\n");
+  EXPECT_EQ(env.os.files["duopit.dat"].content, "old report");
+}
+
+TEST(FileUnit, EmptyReadOnlyFileFailsAtTheFirstBlock) {
+  RunEnvironment env;
+  env.os.files["duopit.dat"] = {"", false, true};
+  const auto status = env.run([] {
+    connect_unit(100, "duopit.dat");
+    write_record(1022);
+    write_record(1);
+  });
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(env.os.error,
+            "\r\nrun-time error F6421: WRITE(duopit.dat)\r\n- write access denied\r\n");
+}
+
+TEST(FileUnit, DirectoryIsRefusedForEveryAttempt) {
+  RunEnvironment env;
+  env.os.files["duopit.dat"] = {"", true, false};
+  EXPECT_EQ(env.run([] { connect_unit(100, "duopit.dat"); }), 1);
+  EXPECT_EQ(env.os.error, "\r\nrun-time error F6414: OPEN(duopit.dat)\r\n- access denied\r\n");
+}
+
+struct WriteFailureCase {
+  const char* name;
+  Injected failure;
+  int records;  // 102-byte records written before the exit
+  const char* message;
+  std::size_t bytes_in_file;
+};
+
+TEST(FileUnit, WriteFailuresAreReportedOnceWithTheRecordsBeforeThem) {
+  const WriteFailureCase cases[] = {
+      {"block write, disk full", {Op::write_file, 2, OsError::no_space}, 25,
+       "\r\nrun-time error F6422: WRITE(duopit.dat)\r\n- no space left on device\r\n", 1024},
+      {"block write, other error", {Op::write_file, 1, OsError::io_error}, 25,
+       "\r\nrun-time error F6423: WRITE(duopit.dat)\r\n- write failed\r\n", 0},
+      {"final write at close", {Op::write_file, 3, OsError::access_denied}, 25,
+       "\r\nrun-time error F6421: CLOSE(duopit.dat)\r\n- write access denied\r\n", 2048},
+      {"cut", {Op::set_file_size, 1, OsError::access_denied}, 1,
+       "\r\nrun-time error F6421: WRITE(duopit.dat)\r\n- write access denied\r\n", 7},
+  };
+  for (const WriteFailureCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunEnvironment env;
+    env.os.files["duopit.dat"].content = "old one";
+    env.os.injected = {c.failure};
+    const int status = env.run_to_exit([&] {
+      connect_unit(100, "duopit.dat");
+      for (int i = 0; i < c.records; ++i) {
+        write_record(100);
+      }
+    });
+    EXPECT_EQ(status, c.failure.op == Op::write_file && c.failure.call == 3 ? 0 : 1);
+    EXPECT_EQ(env.os.error, c.message);
+    EXPECT_EQ(env.os.files["duopit.dat"].content.size(), c.bytes_in_file);
+  }
+}
+
+TEST(FileUnit, ShortWriteIsCompletedByAnotherCall) {
+  RunEnvironment env;
+  Injected short_write{Op::write_file, 1};
+  short_write.short_write = true;
+  short_write.short_bytes = 100;
+  env.os.injected = {short_write};
+  EXPECT_EQ(env.run_to_exit([] {
+              connect_unit(100, "duopit.dat");
+              for (int i = 0; i < 11; ++i) {
+                write_record(100);
+              }
+            }),
+            0);
+  EXPECT_EQ(env.os.file_write_sizes, (std::vector<std::size_t>{1024, 924, 98}));
+  EXPECT_EQ(env.os.files["duopit.dat"].content, [] {
+    std::string expected;
+    for (int i = 0; i < 11; ++i) {
+      expected += std::string(100, 'x') + "\r\n";
+    }
+    return expected;
+  }());
+}
+
+TEST(FileUnit, WriteThatStoresNothingIsDiskFull) {
+  RunEnvironment env;
+  Injected stores_nothing{Op::write_file, 2};
+  stores_nothing.short_write = true;
+  stores_nothing.short_bytes = 0;
+  Injected first_short{Op::write_file, 1};
+  first_short.short_write = true;
+  first_short.short_bytes = 24;
+  env.os.injected = {first_short, stores_nothing};
+  const int status = env.run_to_exit([] {
+    connect_unit(100, "duopit.dat");
+    for (int i = 0; i < 11; ++i) {
+      write_record(100);
+    }
+  });
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(env.os.error,
+            "\r\nrun-time error F6422: WRITE(duopit.dat)\r\n- no space left on device\r\n");
+  // Only the 24 bytes really stored are in the file; the failed block is not retried at close.
+  EXPECT_EQ(env.os.files["duopit.dat"].content.size(), 24u);
+  EXPECT_EQ(env.os.file_write_sizes, (std::vector<std::size_t>{1024, 1000}));
+}
+
+}  // namespace
+}  // namespace duopit::lifecycle
