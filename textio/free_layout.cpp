@@ -1,0 +1,111 @@
+// textio/free_layout.cpp — placing texts and reals in free-format records.
+// Pure: no I/O of its own and no globals; everything goes through the RecordSink.
+//
+// A record holds a leading blank and up to 79 columns. Texts are written as given and are
+// split across records when they do not fit; a real stands right-justified in a 24-column
+// field (25 after another real, for the separating blank) and moves whole to a new record.
+// Blanks are only ever owed, never written ahead: one that is still owed when a record
+// ends is written then, so no blank follows the last item of a record.
+#include "textio/free_layout.hpp"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "textio/edit_real.hpp"
+
+namespace duopit::textio {
+namespace {
+
+constexpr std::string_view blank_run = "                                ";
+
+class FreeRecordWriter {
+ public:
+  explicit FreeRecordWriter(RecordSink& sink) : sink_(sink) {}
+
+  void place_text(std::string_view text);
+  [[nodiscard]] LayoutStatus place_real(double value);
+  void finish();
+
+ private:
+  void put_owed_blanks();
+  void end_record() { sink_.end_record(true); }
+
+  RecordSink& sink_;
+  int room_ = free_record_room;  // free columns in the current record
+  int pending_blanks_ = 1;       // blanks owed before the next character; first the leading one
+  bool after_number_ = false;    // the last item placed in this record was a real
+};
+
+void FreeRecordWriter::put_owed_blanks() {
+  while (pending_blanks_ > 0) {
+    const auto n = std::min(static_cast<std::size_t>(pending_blanks_), blank_run.size());
+    sink_.put(blank_run.substr(0, n));
+    pending_blanks_ -= static_cast<int>(n);
+  }
+  pending_blanks_ = 0;
+}
+
+// A text is never preceded by a separating blank; only a record's leading blank can be
+// owed before it. What does not fit fills the record to its last column and goes on in a
+// new record, which starts with its own owed blank even when nothing is left to go on.
+void FreeRecordWriter::place_text(std::string_view text) {
+  pending_blanks_ = pending_blanks_ == 1 ? 1 : 0;
+  after_number_ = false;
+  while (static_cast<std::size_t>(room_) <= text.size()) {
+    put_owed_blanks();
+    sink_.put(text.substr(0, static_cast<std::size_t>(room_)));
+    text.remove_prefix(static_cast<std::size_t>(room_));
+    end_record();
+    room_ = free_record_room;
+    pending_blanks_ = 1;
+    if (text.empty()) {
+      return;
+    }
+  }
+  put_owed_blanks();
+  sink_.put(text);
+  room_ -= static_cast<int>(text.size());
+}
+
+// The field is widened when the text is longer than the field, so the text never takes
+// the record's leading blank or the blank that separates it from a real before it.
+LayoutStatus FreeRecordWriter::place_real(double value) {
+  const RealText text = edit_free_real(value);
+  const int separator = after_number_ ? 1 : 0;
+  const int width = separator + std::max(real_field_width, text.length);
+  after_number_ = true;
+  pending_blanks_ += width - text.length;
+  if (room_ <= width) {
+    if (width >= free_record_room) {
+      return LayoutStatus::real_too_wide;
+    }
+    end_record();  // the real opens the next record, with no further leading blank
+    room_ = free_record_room;
+  }
+  put_owed_blanks();
+  sink_.put(text.view());
+  room_ -= width;
+  return LayoutStatus::ok;
+}
+
+void FreeRecordWriter::finish() {
+  put_owed_blanks();
+  end_record();
+}
+
+}  // namespace
+
+LayoutStatus lay_out_free(std::span<const OutputItem> items, RecordSink& sink) {
+  FreeRecordWriter writer(sink);
+  for (const OutputItem& item : items) {
+    if (item.kind == OutputItem::Kind::text) {
+      writer.place_text(item.text);
+    } else if (writer.place_real(item.real) != LayoutStatus::ok) {
+      return LayoutStatus::real_too_wide;
+    }
+  }
+  writer.finish();
+  return LayoutStatus::ok;
+}
+
+}  // namespace duopit::textio
