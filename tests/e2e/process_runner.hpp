@@ -1,0 +1,80 @@
+// tests/e2e/process_runner.hpp — runs the built program as a real process in a temporary
+// directory: standard input from a file, a pipe, a closed descriptor or a pseudo-terminal;
+// standard output and standard error captured byte for byte; the exit status or the signal.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace duopit::e2e {
+
+// A fresh directory under /tmp, removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  [[nodiscard]] const std::string& path() const { return path_; }
+  [[nodiscard]] std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+enum class Input { file, pipe, closed };
+
+struct RunOptions {
+  Input input = Input::file;
+  std::string stdin_data;
+  bool close_stdout = false;
+  bool close_stderr = false;
+  bool stdout_to_dev_full = false;
+  bool unprivileged = false;           // run as nobody (tests run as root)
+  std::vector<std::string> wrapper;    // a command to run the program under, such as strace
+  std::string program;                 // empty: the built duopit
+  std::vector<std::string> arguments;
+};
+
+struct RunResult {
+  int status = -1;  // exit status, or -1 when a signal ended the process
+  int signal = 0;
+  std::string out;
+  std::string err;
+};
+
+[[nodiscard]] std::string program_path();
+[[nodiscard]] std::string probe_path();
+[[nodiscard]] RunResult run_program(const std::string& directory, const RunOptions& options);
+[[nodiscard]] std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& content);
+
+// The program on a pseudo-terminal that is its standard input and standard output (its
+// controlling terminal); standard error goes to a pipe.
+class PtySession {
+ public:
+  explicit PtySession(const std::string& directory);
+  ~PtySession();
+  PtySession(const PtySession&) = delete;
+  PtySession& operator=(const PtySession&) = delete;
+
+  // Screen bytes until `text` has arrived or the time is up; everything read so far.
+  std::string read_until(const std::string& text,
+                         std::chrono::milliseconds limit = std::chrono::seconds(10));
+  // Screen bytes arriving within `limit`.
+  std::string read_for(std::chrono::milliseconds limit);
+  void type(const std::string& keys);
+  void signal(int number);
+  // Waits for the end; reads the rest of the screen and standard error.
+  RunResult wait(std::chrono::milliseconds limit = std::chrono::seconds(10));
+  [[nodiscard]] const std::string& screen() const { return screen_; }
+
+ private:
+  int master_ = -1;
+  int error_pipe_ = -1;
+  int pid_ = -1;
+  std::string screen_;
+};
+
+}  // namespace duopit::e2e
