@@ -1,0 +1,86 @@
+// textio/format.hpp — the format walker: checks a format text and hands out its edit
+// descriptors one at a time, with repeat counts and groups expanded.
+// It knows the A descriptor (with or without width), the backslash (or dollar sign), commas,
+// repeat counts and nested groups; any other text is bad syntax. It lays nothing out and holds
+// no copy of the text: a position and a bounded stack of open groups, no allocation.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace duopit::textio {
+
+enum class FormatStatus {
+  ok,
+  bad_syntax,  // the text is not a format of the known kinds, or it cannot place the items given
+};
+
+// Groups that may stand nested inside the outer parentheses.
+constexpr int max_group_depth = 8;
+// Largest repeat count, and largest A width in characters; larger numbers are bad syntax, so a
+// typing slip cannot ask for billions of blanks or repetitions.
+constexpr int max_format_number = 32767;
+
+struct Descriptor {
+  enum class Kind {
+    a_edit,         // A-editing; `width` is its width, or -1 when the descriptor gives none
+    backslash,      // backslash or dollar sign: the record is left open if met after the items
+    end_of_format,  // the ")" that closes the whole format
+    bad_syntax,     // the format does not parse; every call answers the same
+  };
+  Kind kind;
+  int width;  // characters; meaningful for a_edit only
+};
+
+// Whether the format parses. A length of -1 means the text runs to its first NUL; otherwise
+// exactly `length` bytes are read, and the text must hold the matching ")" within them.
+[[nodiscard]] FormatStatus check_format(const char* format, int length);
+
+class FormatWalker {
+ public:
+  // Checks the whole format at once, so a bad format is known before anything is handed out.
+  FormatWalker(const char* format, int length);
+
+  [[nodiscard]] FormatStatus status() const { return status_; }
+
+  // The next descriptor in format order, repeats expanded. After the final ")" it keeps
+  // answering end_of_format until revert() is called.
+  [[nodiscard]] Descriptor next();
+
+  // The next A descriptor, or end_of_format. Backslashes on the way are passed over, and a
+  // group holding no A descriptor is stepped over whole, however often it repeats: while items
+  // remain a backslash has no effect, so only the A descriptors matter.
+  [[nodiscard]] Descriptor next_a_edit();
+
+  // Processes the rest of the format up to the final ")" and says whether a backslash stands on
+  // that stretch. Repeats still owed are taken into account without being expanded one by one.
+  [[nodiscard]] bool finish();
+
+  // Starts again at the last group at the top level of the format (with its repeat count), or
+  // at the first descriptor when the format has no group: where the next record begins when
+  // items remain at the final ")".
+  void revert();
+
+ private:
+  struct Frame {
+    int body_start;  // position just after the group's "("
+    int count_left;  // passes through the body still to make, the current one included
+  };
+
+  // One step of next() or next_a_edit(): the loop over tokens both share.
+  [[nodiscard]] Descriptor step(bool a_edits_only);
+  // Pushes the group whose body starts at `body_start`, or steps over it whole when only A
+  // descriptors are wanted and it holds none.
+  void enter_group(int body_start, int count, bool a_edits_only);
+
+  std::string_view text_;
+  FormatStatus status_ = FormatStatus::bad_syntax;
+  int reversion_ = 0;  // position revert() returns to
+  int pos_ = 0;        // next byte to read
+  int depth_ = 0;      // open nested groups on stack_
+  int a_left_ = 0;     // further repetitions owed of the last A descriptor handed out
+  int a_width_ = 0;
+  std::array<Frame, max_group_depth> stack_{};
+};
+
+}  // namespace duopit::textio
