@@ -1,0 +1,150 @@
+// The console dialogue on a real pseudo-terminal (standard input and output both on it) and
+// through pipes: what the screen shows, what an interrupt leaves, and read failures.
+#include <signal.h>
+
+#include <chrono>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "e2e/process_runner.hpp"
+
+namespace duopit::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string prompt = "Rumo de saida ficticio (em graus):";
+// The program's CR LF as the screen receives it: the terminal's output processing turns
+// its LF into CR LF.
+const std::string line_end_on_screen = "\r\r\n";
+
+std::string expected_report() {
+  return read_file(std::string(DUOPIT_TEST_DATA) + "/report_answer_zero.dat");
+}
+
+TEST(Terminal, PromptAloneThenTheEchoAndNothingAfter) {
+  TempDir dir;
+  PtySession session(dir.path());
+  EXPECT_EQ(session.read_until(prompt), prompt);
+  // While the prompt waits the report file exists and is still empty on disk.
+  EXPECT_EQ(read_file(dir.file("duopit.dat")), "");
+  session.type("0\n");
+  const RunResult result = session.wait();
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  // The terminal echoes the answer right after the colon; the program writes nothing more.
+  EXPECT_EQ(result.out, prompt + "0\r\n");
+  EXPECT_EQ(read_file(dir.file("duopit.dat")), expected_report());
+}
+
+TEST(Terminal, InterruptWhileThePromptWaitsLeavesAnOldReportEmpty) {
+  TempDir dir;
+  write_file(dir.file("duopit.dat"), "an old report\r\n");
+  PtySession session(dir.path());
+  EXPECT_EQ(session.read_until(prompt), prompt);
+  session.signal(SIGINT);
+  const RunResult result = session.wait();
+  EXPECT_EQ(result.signal, SIGINT);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out, prompt);
+  EXPECT_EQ(read_file(dir.file("duopit.dat")), "");
+}
+
+TEST(Terminal, LongLineIsRefused) {
+  TempDir dir;
+  PtySession session(dir.path());
+  session.read_until(prompt);
+  session.type(std::string(132, '1') + "\n");
+  const RunResult result = session.wait();
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err.rfind("\r\nrun-time error F6407: READ(CON)\r\n- ", 0), 0u) << result.err;
+}
+
+TEST(Terminal, LineOf131CharactersIsAccepted) {
+  TempDir dir;
+  PtySession session(dir.path());
+  session.read_until(prompt);
+  session.type("0" + std::string(130, ' ') + "\n");
+  const RunResult result = session.wait();
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(read_file(dir.file("duopit.dat")), expected_report());
+}
+
+TEST(Terminal, EndOfInputOnAnEmptyLine) {
+  TempDir dir;
+  PtySession session(dir.path());
+  session.read_until(prompt);
+  session.type("\x04");
+  const RunResult result = session.wait();
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err.rfind("\r\nrun-time error F6501: READ(CON)\r\n- ", 0), 0u) << result.err;
+  // The line opened by the prompt was not ended by the user, so termination ends it.
+  EXPECT_EQ(result.out, prompt + line_end_on_screen);
+  EXPECT_EQ(read_file(dir.file("duopit.dat")), expected_report().substr(0, 536));
+}
+
+TEST(Terminal, EndOfInputAfterAValueDeliversTheValue) {
+  TempDir dir;
+  PtySession session(dir.path());
+  session.read_until(prompt);
+  session.type("0\x04");
+  const RunResult result = session.wait();
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(read_file(dir.file("duopit.dat")), expected_report());
+}
+
+TEST(Terminal, ValueEndedByABlankThatFailsLeavesTheLineOpen) {
+  TempDir dir;
+  PtySession session(dir.path());
+  session.read_until(prompt);
+  session.type("abc 5\n");
+  const RunResult result = session.wait();
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err.rfind("\r\nrun-time error F6103: READ(CON)\r\n- ", 0), 0u) << result.err;
+  EXPECT_EQ(result.out, prompt + "abc 5\r\n" + line_end_on_screen);
+}
+
+struct PipedCase {
+  const char* input;
+  int status;
+  const char* error_head;  // the start of standard error
+};
+
+TEST(PipedInput, AcceptedAndRejectedAnswers) {
+  const PipedCase cases[] = {
+      {"12.5\n", 0, ""},
+      {"  1.25D1  \n", 0, ""},
+      {"\n\n   \n0\n", 0, ""},
+      {"", 1, "\r\nrun-time error F6501: READ(CON)\r\n- "},
+      {"abc\n", 1, "\r\nrun-time error F6103: READ(CON)\r\n- "},
+      {"1e400x\n", 1, "\r\nrun-time error F6102: READ(CON)\r\n- "},
+      {"'12.5'\n", 1, "\r\nrun-time error F6504: READ(CON)\r\n- "},
+      {"0*5\n", 1, "\r\nrun-time error F6502: READ(CON)\r\n- "},
+      {"2*3*4\n", 1, "\r\nrun-time error F6503: READ(CON)\r\n- "},
+      {"x*5\n", 1, "\r\nrun-time error F6101: READ(CON)\r\n- "},
+      {"12\x1a\r\n", 1, "\r\nrun-time error F6501: READ(CON)\r\n- "},
+  };
+  for (const PipedCase& c : cases) {
+    SCOPED_TRACE(c.input);
+    TempDir dir;
+    RunOptions options;
+    options.input = Input::pipe;
+    options.stdin_data = c.input;
+    const RunResult result = run_program(dir.path(), options);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.err.substr(0, std::string(c.error_head).size()), c.error_head);
+    EXPECT_EQ(result.out, prompt + "\r\n");
+    const std::string report = read_file(dir.file("duopit.dat"));
+    if (c.status == 0) {
+      EXPECT_EQ(report.size() > 536 ? report.substr(0, 536) : "", expected_report().substr(0, 536));
+    } else {
+      EXPECT_EQ(report, expected_report().substr(0, 536));
+      // One message: the frame starts once.
+      EXPECT_EQ(result.err.find("run-time error", 10), std::string::npos);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace duopit::e2e
