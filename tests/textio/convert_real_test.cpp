@@ -1,0 +1,299 @@
+// tests/textio/convert_real_test.cpp — the syntax of a typed real and its rounding to the
+// nearest 64-bit real: the accepted and refused forms, the 24-digit and exponent limits,
+// ties and the edges of the range, and independence from the floating-point environment.
+#include "textio/convert_real.hpp"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cerrno>
+#include <cfenv>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <random>
+#include <string>
+
+namespace duopit::textio {
+namespace {
+
+std::uint64_t bits(double x) { return std::bit_cast<std::uint64_t>(x); }
+
+constexpr double max_real = std::numeric_limits<double>::max();
+constexpr double min_normal = std::numeric_limits<double>::min();
+constexpr double min_subnormal = std::numeric_limits<double>::denorm_min();
+
+struct Accepted {
+  const char* text;
+  double value;
+};
+
+// Expected values are C++ literals of the decimal each text denotes (after the 24-digit rule).
+constexpr Accepted accepted[] = {
+    {"12.5", 12.5},
+    {"7", 7.0},
+    {"+7", 7.0},
+    {"7.", 7.0},
+    {".5", 0.5},
+    {"-.5", -0.5},
+    {"007.50", 7.5},
+    {"1.25D1", 12.5},
+    {"1.25d+1", 12.5},
+    {"1.25E1", 12.5},
+    {"1.25e1", 12.5},
+    {"125d-1", 12.5},
+    {"1250E-2", 12.5},
+    {"125-1", 12.5},  // a sign after the mantissa starts an exponent
+    {"1.5+2", 150.0},
+    {"7.e2", 700.0},
+    {"0.1", 0.1},
+    {"-45.123456", -45.123456},
+    {"359.99999999999997", 359.99999999999997},
+    {"0.000001", 1e-6},
+    {"1e22", 1e22},
+    {"1e23", 1e23},
+    {"1e38", 1e38},
+    {"1e39", 1e39},
+    {"1e-22", 1e-22},
+    {"1e-23", 1e-23},
+    {"123456789012345678901234e-22", 12.3456789012345678901234},
+    {"1e0000000000000000000000000005", 1e5},
+    {"0.0000000000000000000000000000000000000001e40", 1.0},
+    // Range edges: the largest real and the rounding boundary above it, the smallest normal
+    // and subnormal reals, and half the smallest subnormal from both sides.
+    {"1.7976931348623157e308", max_real},
+    {"1.7976931348623158e308", max_real},
+    {"2.2250738585072014e-308", min_normal},
+    {"4.9406564584124654e-324", min_subnormal},
+    {"2.4703282292062328e-324", min_subnormal},
+    {"2.4703282292062327e-324", 0.0},
+    {"1e-310", 1e-310},
+    {"1e-400", 0.0},
+    {"1e-99999999999", 0.0},
+    {"0e9999", 0.0},
+    {"0e99999999999999", 0.0},
+    // Ties go to the even significand; anything past the tie goes up.
+    {"9007199254740993", 9007199254740992.0},
+    {"9007199254740995", 9007199254740996.0},
+    {"9007199254740993.0000001", 9007199254740994.0},
+    {"4503599627370496.5", 4503599627370496.0},
+    {"4503599627370497.5", 4503599627370498.0},
+    {"4503599627370496.5000001", 4503599627370497.0},
+    // Only 24 significant digits count: the 25th digit here would lift a tie.
+    {"9007199254740993.000000001", 9007199254740992.0},
+    {"123456789012345678901234567890", 1.23456789012345678901234e29},
+    {"0.00123456789012345678901234999", 0.00123456789012345678901234},
+};
+
+TEST(ConvertReal, AcceptedTextsGiveTheNearestReal) {
+  for (const Accepted& c : accepted) {
+    const Converted converted = convert_real(c.text);
+    EXPECT_EQ(converted.status, ConvertStatus::ok) << c.text;
+    EXPECT_EQ(bits(converted.value), bits(c.value)) << c.text;
+  }
+}
+
+TEST(ConvertReal, ZeroKeepsTheSignOfTheText) {
+  for (const char* text : {"-0", "-0.000", "-0e9999", "-1e-400", "-1e-99999", "-.0D-3"}) {
+    const Converted converted = convert_real(text);
+    EXPECT_EQ(converted.status, ConvertStatus::ok) << text;
+    EXPECT_EQ(bits(converted.value), bits(-0.0)) << text;
+  }
+  EXPECT_EQ(bits(convert_real("+0").value), bits(0.0));
+}
+
+TEST(ConvertReal, SubnormalResultIsKeptWithoutError) {
+  const Converted converted = convert_real("1e-310");
+  ASSERT_EQ(converted.status, ConvertStatus::ok);
+  EXPECT_EQ(std::fpclassify(converted.value), FP_SUBNORMAL);
+}
+
+TEST(ConvertReal, DigitsBeyondTheTwentyFourthScaleBeforeThePoint) {
+  // "1" and 300 zeros, times 10^-300: the dropped zeros still count in the magnitude.
+  EXPECT_EQ(convert_real("1" + std::string(300, '0') + "e-300").value, 1.0);
+  EXPECT_EQ(convert_real("1" + std::string(300, '0') + ".999e-300").value, 1.0);
+  EXPECT_EQ(convert_real("0." + std::string(300, '0') + "25e302").value, 25.0);
+}
+
+struct Refused {
+  const char* text;
+  ConvertStatus status;
+};
+
+constexpr Refused refused[] = {
+    {"", ConvertStatus::bad_syntax},
+    {"abc", ConvertStatus::bad_syntax},
+    {"-", ConvertStatus::bad_syntax},
+    {"+", ConvertStatus::bad_syntax},
+    {".", ConvertStatus::bad_syntax},
+    {"-.", ConvertStatus::bad_syntax},
+    {"1.5.2", ConvertStatus::bad_syntax},
+    {"1..5", ConvertStatus::bad_syntax},
+    {"1.5E", ConvertStatus::bad_syntax},
+    {"1.5e+", ConvertStatus::bad_syntax},
+    {"1.5D-", ConvertStatus::bad_syntax},
+    {"1-", ConvertStatus::bad_syntax},
+    {"1.5E+-2", ConvertStatus::bad_syntax},
+    {"1e5e5", ConvertStatus::bad_syntax},
+    {"1e4-2", ConvertStatus::bad_syntax},
+    {"1.5Q2", ConvertStatus::bad_syntax},
+    {"12;5", ConvertStatus::bad_syntax},
+    {"1,5", ConvertStatus::bad_syntax},
+    {"e5", ConvertStatus::bad_syntax},
+    {".e5", ConvertStatus::bad_syntax},
+    {"--1", ConvertStatus::bad_syntax},
+    {"+-1", ConvertStatus::bad_syntax},
+    {"1 ", ConvertStatus::bad_syntax},
+    {" 1", ConvertStatus::bad_syntax},
+    {"inf", ConvertStatus::bad_syntax},
+    {"nan", ConvertStatus::bad_syntax},
+    {"0x10", ConvertStatus::bad_syntax},
+    {"1e5x", ConvertStatus::bad_syntax},
+    {"12.5\n", ConvertStatus::bad_syntax},
+    {"1e400", ConvertStatus::too_large},
+    {"-1e400", ConvertStatus::too_large},
+    {"1.8e308", ConvertStatus::too_large},
+    {"1.7976931348623159e308", ConvertStatus::too_large},
+    {"1e99999", ConvertStatus::too_large},
+    {"1e5201", ConvertStatus::too_large},
+    {"0.001e99999999999999999999", ConvertStatus::too_large},
+    // A number too large is reported before the characters that follow it.
+    {"1e400x", ConvertStatus::too_large},
+    {"1e309.5", ConvertStatus::too_large},
+    {"9e999e", ConvertStatus::too_large},
+};
+
+TEST(ConvertReal, RefusedTexts) {
+  for (const Refused& c : refused) {
+    EXPECT_EQ(convert_real(c.text).status, c.status) << c.text;
+  }
+}
+
+// Texts that reach every path: exact products and quotients, long significands, large and
+// tiny powers, and cases whose naive floating-point evaluation depends on the rounding mode.
+constexpr const char* environment_texts[] = {
+    "12.5", "0.1", "2.4359e-06", "-8.1191322639470e+18", "4.68742684450e+27",
+    "2.90824383249150e-08", "1e-310", "1.7976931348623157e308", "4503599627370496.5",
+    "123456789012345678901234567890", "3.14159265358979323846264338", "1e-22", "1e-23",
+    "6.02214076e23", "1.602176634D-19", "9007199254740993", "2.2250738585072011e-308",
+};
+
+class RoundingMode {
+ public:
+  explicit RoundingMode(int mode) : saved_(std::fegetround()) { std::fesetround(mode); }
+  ~RoundingMode() { std::fesetround(saved_); }
+  RoundingMode(const RoundingMode&) = delete;
+  RoundingMode& operator=(const RoundingMode&) = delete;
+
+ private:
+  int saved_;
+};
+
+TEST(ConvertReal, ResultDoesNotDependOnTheRoundingMode) {
+  std::mt19937_64 random(20240611);
+  std::vector<std::string> texts(std::begin(environment_texts), std::end(environment_texts));
+  for (int i = 0; i < 20000; ++i) {
+    const double x = std::bit_cast<double>(random());
+    if (!std::isfinite(x)) {
+      continue;
+    }
+    char buffer[64];
+    const int precision = 1 + static_cast<int>(random() % 20);
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, x,
+                                   std::chars_format::scientific, precision);
+    texts.emplace_back(buffer, end.ptr);
+  }
+  std::vector<std::uint64_t> nearest;
+  for (const std::string& text : texts) {
+    nearest.push_back(bits(convert_real(text).value));
+  }
+  for (const int mode : {FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+    const RoundingMode under(mode);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      ASSERT_EQ(bits(convert_real(texts[i]).value), nearest[i]) << texts[i] << " mode " << mode;
+    }
+  }
+}
+
+TEST(ConvertReal, RaisesNoFloatingPointException) {
+  std::feclearexcept(FE_ALL_EXCEPT);
+  for (const char* text : environment_texts) {
+    (void)convert_real(text);
+  }
+  for (const char* text : {"1e400", "1e-400", "-0", "1e99999", "1e-99999"}) {
+    (void)convert_real(text);
+  }
+  EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), 0);
+}
+
+TEST(ConvertReal, SeventeenDigitsReadBackAsTheSameReal) {
+  std::mt19937_64 random(7);
+  for (int i = 0; i < 100000; ++i) {
+    const double x = std::bit_cast<double>(random());
+    if (!std::isfinite(x)) {
+      continue;
+    }
+    char buffer[64];
+    auto end = std::to_chars(buffer, buffer + sizeof buffer, x);  // shortest round trip
+    ASSERT_EQ(bits(convert_real({buffer, end.ptr}).value), bits(x)) << std::string(buffer, end.ptr);
+    end = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific, 16);
+    for (char* p = buffer; p != end.ptr; ++p) {
+      *p = *p == 'e' ? 'D' : *p;
+    }
+    ASSERT_EQ(bits(convert_real({buffer, end.ptr}).value), bits(x)) << std::string(buffer, end.ptr);
+  }
+}
+
+// A decimal text of random length, point position and exponent; and the C library's reading
+// of the same number (exponent letter "e", digits past the 24th significant one zeroed).
+struct RandomText {
+  std::string text;
+  std::string reference;
+};
+
+RandomText random_text(std::mt19937_64& random) {
+  const int digits = 1 + static_cast<int>(random() % 30);
+  const int point = static_cast<int>(random() % (digits + 1));
+  const int leading_zeros = random() % 4 == 0 ? static_cast<int>(random() % 5) : 0;
+  RandomText made;
+  int significant = 0;
+  for (int i = 0; i < leading_zeros + digits; ++i) {
+    if (i == leading_zeros + point && point != digits) {
+      made.text += '.';
+      made.reference += '.';
+    }
+    const char digit = i < leading_zeros ? '0' : static_cast<char>('0' + random() % 10);
+    significant += (significant > 0 || digit != '0') ? 1 : 0;
+    made.text += digit;
+    made.reference += significant > 24 ? '0' : digit;
+  }
+  const int exponent = static_cast<int>(random() % 701) - 350;
+  const char* letters[] = {"e", "E", "d", "D", ""};
+  const char* letter = letters[random() % 5];
+  const std::string sign = exponent < 0 ? "-" : (letter[0] == '\0' || random() % 2 ? "+" : "");
+  made.text += letter + sign + std::to_string(std::abs(exponent));
+  made.reference += "e" + sign + std::to_string(std::abs(exponent));
+  return made;
+}
+
+TEST(ConvertReal, AgreesWithTheCLibraryOnRandomTexts) {
+  std::mt19937_64 random(42);
+  for (int i = 0; i < 200000; ++i) {
+    const RandomText made = random_text(random);
+    errno = 0;
+    const double expected = std::strtod(made.reference.c_str(), nullptr);
+    const bool overflow = errno == ERANGE && std::isinf(expected);
+    const Converted converted = convert_real(made.text);
+    if (overflow) {
+      ASSERT_EQ(converted.status, ConvertStatus::too_large) << made.text;
+    } else {
+      ASSERT_EQ(converted.status, ConvertStatus::ok) << made.text;
+      ASSERT_EQ(bits(converted.value), bits(expected)) << made.text;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace duopit::textio
