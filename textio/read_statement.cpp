@@ -1,0 +1,473 @@
+// textio/read_statement.cpp — the console read statement: obtaining lines from standard input,
+// finding each value among blanks, separators and line ends, and disposing of the rest of
+// the line. The core returns statuses; only the three program-facing calls at the end turn
+// a failure into a run-time error. It does not convert texts itself (convert_real) and does
+// not decide what the console port is connected to (start-up does).
+#include "textio/read_statement.hpp"
+
+#include <algorithm>
+#include <cassert>
+#include <optional>
+
+#include "textio/convert_real.hpp"
+#include "textio/repeat_count.hpp"
+
+namespace duopit::textio {
+namespace {
+
+constexpr std::size_t buffer_bytes = lifecycle::console_buffer_bytes;
+// A read whose third byte from the end is Ctrl-Z (Ctrl-Z, CR, LF typed as a line) is end of
+// input, and whatever came before it on that line is dropped.
+constexpr char ctrl_z = '\x1A';
+
+ReadStatus from_convert(ConvertStatus status) {
+  switch (status) {
+    case ConvertStatus::ok:
+      return ReadStatus::ok;
+    case ConvertStatus::bad_syntax:
+      return ReadStatus::bad_syntax;
+    case ConvertStatus::too_large:
+      return ReadStatus::too_large;
+  }
+  return ReadStatus::bad_syntax;
+}
+
+ReadStatus from_repeat(RepeatStatus status) {
+  switch (status) {
+    case RepeatStatus::ok:
+      return ReadStatus::ok;
+    case RepeatStatus::overflow:
+      return ReadStatus::repeat_overflow;
+    case RepeatStatus::bad_char:
+      return ReadStatus::repeat_bad_char;
+    case RepeatStatus::two_hashes:
+      return ReadStatus::repeat_two_hashes;
+    case RepeatStatus::bad_radix:
+      return ReadStatus::repeat_bad_radix;
+  }
+  return ReadStatus::repeat_bad_char;
+}
+
+}  // namespace
+
+lifecycle::RunTimeError to_run_time_error(ReadStatus status) {
+  using lifecycle::RunTimeError;
+  switch (status) {
+    case ReadStatus::ok:
+      break;
+    case ReadStatus::end_of_file:
+      return RunTimeError::end_of_file;
+    case ReadStatus::read_failed:
+      return RunTimeError::read_failed;
+    case ReadStatus::line_too_long:
+      return RunTimeError::line_too_long;
+    case ReadStatus::bad_syntax:
+      return RunTimeError::real_bad_syntax;
+    case ReadStatus::too_large:
+      return RunTimeError::real_too_large;
+    case ReadStatus::not_a_real:
+      return RunTimeError::value_not_real;
+    case ReadStatus::repeat_zero:
+      return RunTimeError::repeat_count_zero;
+    case ReadStatus::repeat_twice:
+      return RunTimeError::repeat_count_twice;
+    case ReadStatus::repeat_bad_char:
+      return RunTimeError::repeat_count_bad_char;
+    case ReadStatus::repeat_overflow:
+      return RunTimeError::repeat_count_overflow;
+    case ReadStatus::repeat_two_hashes:
+      return RunTimeError::repeat_count_two_hashes;
+    case ReadStatus::repeat_bad_radix:
+      return RunTimeError::repeat_count_bad_radix;
+  }
+  assert(false && "ok is not an error");
+  return RunTimeError::read_failed;
+}
+
+ReadStatement::ReadStatement(lifecycle::ConsoleUnit& unit, lifecycle::ConsolePort& port)
+    : unit_(unit), port_(port) {}
+
+ReadStatus ReadStatement::read_real(double& destination) {
+  if (!started_) {
+    started_ = true;
+    start_first_item();
+  }
+  if (repeat_left_ > 0) {
+    --repeat_left_;
+    return deliver(destination);
+  }
+  if (slash_seen_) {
+    return ReadStatus::ok;
+  }
+  const ReadStatus scanned = scan_value();
+  if (scanned != ReadStatus::ok) {
+    return scanned;
+  }
+  return deliver(destination);
+}
+
+ReadStatus ReadStatement::finish() {
+  if (ended_by_line_end_) {
+    return ReadStatus::ok;
+  }
+  return dispose_of_line();
+}
+
+// A console line left open by output is ended before the user types: with CR LF, unless the
+// last record asked to continue the line (as a prompt does), so that the echo of the typing
+// follows it. The buffer is emptied so that the value comes from a fresh read.
+void ReadStatement::start_first_item() {
+  if (!unit_.line_open) {
+    return;
+  }
+  if (!unit_.line_continues) {
+    port_.write_output("\r\n");
+  }
+  unit_.line_continues = false;
+  unit_.line_last = -1;
+}
+
+// Collects one value: characters up to a separator, with the repeat count, parentheses and
+// quotes handled as they come. The value is in value_text_ and scan_mode_ when it ends.
+ReadStatus ReadStatement::scan_value() {
+  value_length_ = 0;
+  value_too_long_ = false;
+  scan_mode_ = ScanMode::plain;
+  after_closing_quote_ = false;
+  count_given_ = false;
+  ended_by_line_end_ = false;
+  for (;;) {
+    char c = 0;
+    const ReadStatus got = next_char(c);
+    if (got == ReadStatus::end_of_file && value_in_progress()) {
+      // Input that ends right after a value (a file whose last line fills its last piece
+      // exactly, without a line end) ends the value; there is no line left to dispose of.
+      unit_.line_open = false;
+      ended_by_line_end_ = true;
+      last_separator_ = ' ';
+      return ReadStatus::ok;
+    }
+    if (got != ReadStatus::ok) {
+      return got;
+    }
+    const Step step = scan_mode_ == ScanMode::quoted ? take_quoted(c) : take_plain(c);
+    if (step == Step::value_ended) {
+      return ReadStatus::ok;
+    }
+    if (step == Step::failed) {
+      return failure_;
+    }
+  }
+}
+
+ReadStatement::Step ReadStatement::take_plain(char c) {
+  const bool nothing_yet = value_length_ == 0 && !count_given_;
+  const bool plain = scan_mode_ == ScanMode::plain;
+  switch (c) {
+    case '\r':
+    case '\n':
+      return take_line_end();
+    case ' ':
+    case '\t':
+      if (nothing_yet || !plain) {
+        return Step::more;
+      }
+      return end_value(' ');
+    case ',':
+      // Blanks around a comma make one separator.
+      if (nothing_yet && last_separator_ == ' ') {
+        last_separator_ = ',';
+        return Step::more;
+      }
+      if (!plain) {
+        break;
+      }
+      return end_value(',');
+    case '/':
+      slash_seen_ = true;
+      return end_value('/');
+    case '*':
+      if (plain) {
+        return take_repeat_count();
+      }
+      break;
+    case '(':
+      if (plain && value_length_ == 0) {
+        scan_mode_ = ScanMode::parenthesised;
+        return Step::more;
+      }
+      break;
+    case ')':
+      if (!plain) {
+        return end_value(' ');
+      }
+      break;
+    case '\'':
+    case '"':
+      if (plain && value_length_ == 0) {
+        scan_mode_ = ScanMode::quoted;
+        quote_ = c;
+        return Step::more;
+      }
+      break;
+    default:
+      break;
+  }
+  append(c);
+  return Step::more;
+}
+
+// Inside quotes everything is text up to the closing quote, a doubled quote standing for one;
+// a line end inside them only moves on to the next line. The character after the closing
+// quote ends the value.
+ReadStatement::Step ReadStatement::take_quoted(char c) {
+  const bool line_end = c == '\r' || c == '\n';
+  if (!after_closing_quote_) {
+    if (c == quote_) {
+      after_closing_quote_ = true;
+      return Step::more;
+    }
+    if (line_end) {
+      return take_line_end();
+    }
+    append(c);
+    return Step::more;
+  }
+  if (c == quote_) {
+    after_closing_quote_ = false;
+    append(c);
+    return Step::more;
+  }
+  if (line_end) {
+    return take_line_end();
+  }
+  if (c == '/') {
+    slash_seen_ = true;
+  }
+  return end_value(c == ',' || c == '/' ? c : ' ');
+}
+
+// A line end is put back and its line disposed of; then it acts as a blank, except that it
+// does not end a value inside parentheses or quotes, nor one that has not begun.
+ReadStatement::Step ReadStatement::take_line_end() {
+  put_back();
+  const ReadStatus disposed = dispose_of_line();
+  if (disposed != ReadStatus::ok) {
+    return fail(disposed);
+  }
+  const bool open_quote = scan_mode_ == ScanMode::quoted && !after_closing_quote_;
+  if (scan_mode_ == ScanMode::parenthesised || open_quote ||
+      (value_length_ == 0 && !count_given_ && scan_mode_ == ScanMode::plain)) {
+    return Step::more;
+  }
+  ended_by_line_end_ = true;
+  return end_value(' ');
+}
+
+// The characters before "*" are a count; what follows is the value it repeats (a null value
+// when a separator follows at once). Only one count may precede a value, and it must be
+// positive.
+ReadStatement::Step ReadStatement::take_repeat_count() {
+  const RepeatCount count =
+      value_too_long_
+          ? RepeatCount{RepeatStatus::overflow, 0}
+          : parse_repeat_count({value_text_.data(), static_cast<std::size_t>(value_length_)});
+  if (count.status != RepeatStatus::ok) {
+    return fail(from_repeat(count.status));
+  }
+  if (count_given_) {
+    return fail(ReadStatus::repeat_twice);
+  }
+  if (count.value <= 0) {
+    return fail(ReadStatus::repeat_zero);
+  }
+  count_given_ = true;
+  repeat_left_ = count.value - 1;
+  value_length_ = 0;
+  return Step::more;
+}
+
+ReadStatement::Step ReadStatement::end_value(char separator) {
+  last_separator_ = separator;
+  return Step::value_ended;
+}
+
+ReadStatement::Step ReadStatement::fail(ReadStatus status) {
+  failure_ = status;
+  return Step::failed;
+}
+
+// Has the value begun, so that the end of input can end it?
+bool ReadStatement::value_in_progress() const {
+  if (scan_mode_ == ScanMode::quoted) {
+    return after_closing_quote_;
+  }
+  return scan_mode_ == ScanMode::plain && (value_length_ > 0 || count_given_);
+}
+
+// Characters beyond the buffer's 259 are not kept; the value is then refused as a whole.
+void ReadStatement::append(char c) {
+  if (static_cast<std::size_t>(value_length_) == max_value_length) {
+    value_too_long_ = true;
+    return;
+  }
+  value_text_[static_cast<std::size_t>(value_length_)] = c;
+  ++value_length_;
+}
+
+ReadStatus ReadStatement::deliver(double& destination) const {
+  if (value_length_ == 0) {
+    return ReadStatus::ok;  // a null value leaves the destination as it was
+  }
+  if (scan_mode_ != ScanMode::plain) {
+    return ReadStatus::not_a_real;
+  }
+  if (value_too_long_) {
+    return ReadStatus::bad_syntax;
+  }
+  const Converted converted =
+      convert_real({value_text_.data(), static_cast<std::size_t>(value_length_)});
+  if (converted.status != ConvertStatus::ok) {
+    return from_convert(converted.status);
+  }
+  destination = converted.value;
+  return ReadStatus::ok;
+}
+
+ReadStatus ReadStatement::next_char(char& c) {
+  if (unit_.line_pos > unit_.line_last) {
+    const ReadStatus refilled = refill();
+    if (refilled != ReadStatus::ok) {
+      return refilled;
+    }
+  }
+  assert(unit_.line_pos >= 0 && unit_.line_last < static_cast<std::int32_t>(buffer_bytes));
+  c = unit_.line_buffer[static_cast<std::size_t>(unit_.line_pos)];
+  ++unit_.line_pos;
+  return ReadStatus::ok;
+}
+
+void ReadStatement::put_back() {
+  assert(unit_.line_pos > 0);
+  --unit_.line_pos;
+}
+
+// Fills the buffer from standard input. The checks come in this order: the read failed or
+// returned nothing; a last line without LF gets one; a full terminal read without LF is a
+// line too long; a Ctrl-Z third from the end is end of input. Nothing of a refused read is
+// handed out.
+ReadStatus ReadStatement::refill() {
+  unit_.line_pos = 0;
+  unit_.line_last = -1;
+  if (unit_.end_of_file) {
+    return ReadStatus::end_of_file;
+  }
+  bool failed = false;
+  const std::size_t n = read_piece(failed);
+  if (failed) {
+    return ReadStatus::read_failed;
+  }
+  if (n == 0) {
+    unit_.end_of_file = true;
+    return ReadStatus::end_of_file;
+  }
+  char* const buffer = unit_.line_buffer.data();
+  const bool ends_in_lf = buffer[n - 1] == '\n';
+  const bool append_lf = n < buffer_bytes && !ends_in_lf;
+  if (append_lf) {
+    buffer[n] = '\n';
+  }
+  if (n == buffer_bytes && !ends_in_lf && port_.input_is_terminal()) {
+    return ReadStatus::line_too_long;
+  }
+  if (n >= 3 && buffer[n - 3] == ctrl_z) {
+    unit_.end_of_file = true;
+    return ReadStatus::end_of_file;
+  }
+  unit_.line_last = static_cast<std::int32_t>(append_lf ? n : n - 1);
+  return ReadStatus::ok;
+}
+
+// On a terminal one read returns one typed line: exactly one read is made. From a file or a
+// pipe, reads are repeated until the piece is full, ends in LF or the input ends, so that a
+// writer that splits a line over several writes does not split the value in it. A failed
+// read fails the whole piece: a value cut short by it must not be taken as typed.
+std::size_t ReadStatement::read_piece(bool& failed) {
+  char* const buffer = unit_.line_buffer.data();
+  const bool terminal = port_.input_is_terminal();
+  std::size_t n = 0;
+  do {
+    const platform::IoResult result = port_.read_input(buffer + n, buffer_bytes - n);
+    if (result.error != platform::OsError::none) {
+      failed = true;
+      return 0;
+    }
+    if (result.bytes == 0) {
+      unit_.end_of_file = true;
+      return n;
+    }
+    n += std::min(result.bytes, buffer_bytes - n);
+  } while (!terminal && n < buffer_bytes && buffer[n - 1] != '\n');
+  return n;
+}
+
+// On a terminal a read holds one whole line, so the rest of it is dropped by emptying the
+// buffer; otherwise characters are taken up to and including the next LF. Input that ends
+// first simply ends the line. Either way the user's line end has ended the console line.
+ReadStatus ReadStatement::dispose_of_line() {
+  if (port_.input_is_terminal()) {
+    unit_.line_pos = 0;
+    unit_.line_last = -1;
+  } else {
+    char c = 0;
+    do {
+      const ReadStatus got = next_char(c);
+      if (got == ReadStatus::end_of_file) {
+        break;
+      }
+      if (got != ReadStatus::ok) {
+        return got;
+      }
+    } while (c != '\n');
+  }
+  unit_.line_open = false;
+  return ReadStatus::ok;
+}
+
+namespace {
+
+// The statement in progress between begin_read and end_read. The program has one read
+// statement at a time, so one slot serves; it owns no resources and needs no destruction.
+constinit std::optional<ReadStatement> current_statement;
+
+void raise_if_failed(ReadStatus status) {
+  if (status != ReadStatus::ok) {
+    lifecycle::run_time_error(to_run_time_error(status), lifecycle::Statement::read,
+                              lifecycle::console_name);
+  }
+}
+
+ReadStatement& statement_in_progress() {
+  if (!current_statement) {
+    begin_read();
+  }
+  return *current_statement;
+}
+
+}  // namespace
+
+void begin_read() {
+  current_statement.emplace(lifecycle::console_input_unit(), lifecycle::console_port());
+}
+
+void read_real_item(double& destination) {
+  raise_if_failed(statement_in_progress().read_real(destination));
+}
+
+void end_read() {
+  const ReadStatus status = statement_in_progress().finish();
+  current_statement.reset();
+  raise_if_failed(status);
+}
+
+}  // namespace duopit::textio
