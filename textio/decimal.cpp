@@ -161,6 +161,32 @@ static_assert(negative_powers[1].hi == 0xCCCCCCCCCCCCCCCCu && negative_powers[1]
                 : negative_powers[static_cast<std::size_t>(-j)];
 }
 
+// floor(mn x 5^j x 2^(en + j)) from the 128-bit table entry of 5^j, for a product below 2^64.
+// P = mn x (hi, lo) has 192 bits and the quotient is floor(P / 2^sh) with sh from 127 to 135.
+// `undecided` is set when the bits of P between 2^64 and 2^sh are all ones: only then can
+// the part of 5^j cut off the entry (less than mn < 2^64 in units of P) reach the next integer.
+struct ScaledProduct {
+  std::uint64_t quotient;
+  bool undecided;
+};
+
+[[nodiscard]] ScaledProduct scale_by_pow5(std::uint64_t mn, int en, int j) {
+  const Pow5& p = pow5(j);
+  const U128 upper = multiply_64x64(mn, p.hi);
+  const U128 lower = multiply_64x64(mn, p.lo);
+  const std::uint64_t top_lo = upper.lo + lower.hi;                     // bits 64..127 of P
+  const std::uint64_t top_hi = upper.hi + (top_lo < upper.lo ? 1 : 0);  // bits 128..191
+  const int down = -(en + j + p.exp2) - 64;  // sh - 64
+  assert(down >= 63 && down <= 71);
+  if (down >= 64) {
+    const int s = down - 64;
+    const std::uint64_t mask = (std::uint64_t{1} << s) - 1;
+    return {top_hi >> s, top_lo == ~std::uint64_t{0} && (top_hi & mask) == mask};
+  }
+  const std::uint64_t mask = (std::uint64_t{1} << 63) - 1;
+  return {(top_hi << 1) | (top_lo >> 63), (top_lo & mask) == mask};
+}
+
 // --- Exact comparison -------------------------------------------------------------------
 
 // Unsigned integer of up to 72 x 32 bits: room for c x 5^300 x 2^1374 and m x 5^345 x 2^1316.
@@ -297,40 +323,23 @@ bool pow10_product_at_most(std::uint64_t c, int k, std::uint64_t m, int e) {
 
 LeadingDigits leading_digits(std::uint64_t mantissa, int exponent2) {
   assert(mantissa != 0 && mantissa < (std::uint64_t{1} << 53));
-  // Step 1: v = mn x 2^en with 2^63 <= mn < 2^64, so 10^est <= v < 10^(est + 2).
+  // Step 1: v = mn x 2^en with 2^63 <= mn < 2^64. For est = floor(log10(2^(63 + en))),
+  // 10^est <= v < 10^(est + 2), so k = est - 17 leaves 18 or 19 digits before the point.
   const int shift = std::countl_zero(mantissa);
   const std::uint64_t mn = mantissa << shift;
   const int en = exponent2 - shift;
   const int k = floor_log10_pow2(63 + en) - (leading_digit_count - 1);
 
   // Step 2: v / 10^k = mn x 5^j x 2^(en + j) with j = -k, lying in [10^17, 10^19).
-  // P = mn x (hi, lo) has 192 bits; q0 = floor(P / 2^sh) with sh from 127 to 135.
   const int j = -k;
-  const Pow5& p = pow5(j);
-  const U128 upper = multiply_64x64(mn, p.hi);
-  const U128 lower = multiply_64x64(mn, p.lo);
-  std::uint64_t top_lo = upper.lo + lower.hi;  // bits 64..127 of P
-  const std::uint64_t top_hi = upper.hi + (top_lo < upper.lo ? 1 : 0);  // bits 128..191
-  const int down = -(en + j + p.exp2) - 64;
-  assert(down >= 63 && down <= 71);
-  std::uint64_t q = 0;
-  bool undecided = false;
-  if (down >= 64) {
-    const int s = down - 64;
-    q = top_hi >> s;
-    const std::uint64_t mask = (std::uint64_t{1} << s) - 1;
-    undecided = top_lo == ~std::uint64_t{0} && (top_hi & mask) == mask;
-  } else {
-    q = (top_hi << 1) | (top_lo >> 63);
-    const std::uint64_t mask = (std::uint64_t{1} << 63) - 1;
-    undecided = (top_lo & mask) == mask;
-  }
+  const ScaledProduct scaled = scale_by_pow5(mn, en, j);
+  std::uint64_t q = scaled.quotient;
 
   // Step 3: a table entry cut short leaves P below the true product by less than mn < 2^64,
-  // so floor(v / 10^k) is q0 or q0 + 1; it can be q0 + 1 only when the bits of P between
-  // 2^64 and 2^sh are all ones. Then compare exactly.
+  // so floor(v / 10^k) is q or q + 1; only an undecided product can need q + 1, and then
+  // an exact comparison decides.
   const bool table_exact = j >= 0 && j <= pow5_exact_max;
-  if (undecided && !table_exact && pow10_product_at_most(q + 1, k, mantissa, exponent2)) {
+  if (scaled.undecided && !table_exact && pow10_product_at_most(q + 1, k, mantissa, exponent2)) {
     ++q;
   }
 

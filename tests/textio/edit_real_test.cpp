@@ -3,6 +3,8 @@
 // and independence from the floating-point environment.
 #include "textio/edit_real.hpp"
 
+#include "numerics/x87.hpp"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -152,6 +154,25 @@ TEST(EditFreeReal, SameTextInEveryRoundingMode) {
       ASSERT_EQ(texts[i], expected[i]) << "mode " << mode << ", bits " << std::hex
                                        << std::bit_cast<std::uint64_t>(values[i]);
     }
+  }
+}
+
+// The x87 unit at 24-bit precision, rounding toward zero, with every exception unmasked:
+// nothing in the editing may depend on it or fault under it.
+TEST(EditFreeReal, SameTextUnderAnyX87ControlWord) {
+  const std::vector<double> values = environment_values();
+  const std::vector<std::string> expected = edit_all(values);
+  const std::uint16_t saved = numerics::control_word();
+  const auto word = static_cast<std::uint16_t>((saved & ~(numerics::precision_field | numerics::all_exception_masks)) |
+                                               numerics::rounding_field);
+  std::vector<RealText> texts(values.size());
+  numerics::set_control_word(word);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    texts[i] = edit_free_real(values[i]);
+  }
+  numerics::set_control_word(saved);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    ASSERT_EQ(texts[i].view(), expected[i]);
   }
 }
 
