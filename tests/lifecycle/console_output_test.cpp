@@ -1,0 +1,107 @@
+// Carriage control and the console line discipline.
+#include "lifecycle/console_output.hpp"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace duopit::lifecycle {
+namespace {
+
+class RecordingPort final : public ConsolePort {
+ public:
+  platform::IoResult read_input(char*, std::size_t) override { return {}; }
+  void write_output(std::string_view bytes) override { writes.emplace_back(bytes); }
+  bool input_is_terminal() const override { return false; }
+  std::string screen() const {
+    std::string all;
+    for (const std::string& write : writes) {
+      all += write;
+    }
+    return all;
+  }
+  std::vector<std::string> writes;
+};
+
+TEST(CarriageControl, PrefixTable) {
+  struct Case {
+    char control;
+    bool line_open;
+    std::string prefix;
+  };
+  const std::string new_page("\r\n\f\r \r", 6);
+  const Case cases[] = {
+      {'+', true, "\r"},        {'+', false, "\r"},       {'0', true, "\r\n\r\n"},
+      {'0', false, "\r\n"},     {'1', true, new_page},    {'1', false, new_page},
+      {' ', true, "\r\n"},      {' ', false, ""},         {'R', true, "\r\n"},
+      {'R', false, ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(carriage_control_prefix(c.control, c.line_open), c.prefix)
+        << "'" << c.control << "' open " << c.line_open;
+  }
+}
+
+struct RecordCase {
+  const char* name;
+  bool line_open;
+  bool line_continues;
+  std::string record;
+  bool terminated;
+  std::string screen;
+  bool continues_after;
+};
+
+TEST(ConsoleRecord, FirstCharacterIsCarriageControlUnlessTheLineContinues) {
+  const RecordCase cases[] = {
+      {"prompt as first output", false, false, " Rumo:", false, "Rumo:", true},
+      {"blank after an open line", true, false, " abc", true, "\r\nabc", false},
+      {"zero after an open line", true, false, "0abc", true, "\r\n\r\nabc", false},
+      {"zero as first output", false, false, "0abc", true, "\r\nabc", false},
+      {"plus overprints", true, false, "+abc", true, "\rabc", false},
+      {"continued line: first character is data", true, true, "0abc", true, "0abc", false},
+      {"empty record is a blank", true, false, "", true, "\r\n", false},
+  };
+  for (const RecordCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ConsoleUnit unit;
+    unit.line_open = c.line_open;
+    unit.line_continues = c.line_continues;
+    RecordingPort port;
+    ConsoleRecord record(unit, port);
+    record.put(c.record);
+    record.end(c.terminated);
+    EXPECT_EQ(port.screen(), c.screen);
+    EXPECT_TRUE(unit.line_open);
+    EXPECT_EQ(unit.line_continues, c.continues_after);
+  }
+}
+
+TEST(ConsoleRecord, LongRecordGoesOutInPiecesOfTheBuffer) {
+  ConsoleUnit unit;
+  RecordingPort port;
+  ConsoleRecord record(unit, port);
+  const std::string text = " " + std::string(131, 'a') + std::string(140, 'b');
+  record.put(text.substr(0, 100));
+  EXPECT_TRUE(port.writes.empty());  // nothing before the buffer fills
+  record.put(text.substr(100));
+  record.end(true);
+  // The first piece loses its carriage-control blank; later pieces are data.
+  EXPECT_EQ(port.writes, (std::vector<std::string>{"", std::string(131, 'a'),
+                                                   std::string(132, 'b'), std::string(8, 'b')}));
+}
+
+TEST(ConsoleRecord, SuccessiveRecordsOfOneStatement) {
+  ConsoleUnit unit;
+  RecordingPort port;
+  ConsoleRecord record(unit, port);
+  record.put(" one");
+  record.end(true);
+  record.put(" two");
+  record.end(true);
+  EXPECT_EQ(port.screen(), "one\r\ntwo");
+}
+
+}  // namespace
+}  // namespace duopit::lifecycle

@@ -1,0 +1,116 @@
+// Write statements end to end inside the process: items to the report unit or the console,
+// statement-level errors, and the file bytes a title or a value record produces.
+#include "textio/output_statement.hpp"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "lifecycle/file_unit.hpp"
+#include "support/run_environment.hpp"
+
+namespace duopit::textio {
+namespace {
+
+using testing::RunEnvironment;
+
+TEST(WriteStatement, TitlesAreWrittenUnchangedToTheFile) {
+  RunEnvironment env;
+  const int status = env.run_to_exit([] {
+    lifecycle::connect_unit(100, "duopit.dat");
+    for (const char* title : {"0 zero", "1 one", "+ plus"}) {
+      std::string field(title);
+      field.resize(180, ' ');
+      begin_write(100, "(A180)", -1);
+      write_text_item(field.data(), 180);
+      end_write();
+    }
+  });
+  EXPECT_EQ(status, 0);
+  const std::string& file = env.os.files["duopit.dat"].content;
+  ASSERT_EQ(file.size(), 3u * 182);
+  EXPECT_EQ(file.substr(0, 6), "0 zero");
+  EXPECT_EQ(file.substr(182, 5), "1 one");
+  EXPECT_EQ(file.substr(364, 6), "+ plus");
+  EXPECT_EQ(file.substr(180, 2), "\r\n");
+}
+
+TEST(WriteStatement, FreeFormatRecordsEndWithCrLf) {
+  RunEnvironment env;
+  (void)env.run_to_exit([] {
+    lifecycle::connect_unit(100, "duopit.dat");
+    begin_write(100);
+    write_text_item(" x1=", 4);
+    write_real_item(25558.257);
+    end_write();
+    begin_write(100);
+    end_write();
+    begin_write(100);
+    write_text_item("ignored", -3);  // a negative length is an empty text
+    write_real_item(1.0);
+    end_write();
+  });
+  EXPECT_EQ(env.os.files["duopit.dat"].content,
+            "  x1=   25558.257000000000000\r\n \r\n        1.000000000000000\r\n");
+}
+
+TEST(WriteStatement, PromptLeavesTheConsoleLineOpen) {
+  RunEnvironment env;
+  (void)env.run([] {
+    static constexpr char format[] = "(a\\)junk after the format";
+    begin_write(console_unit, format, 4);
+    write_text_item(" Rumo:", 6);
+    end_write();
+  });
+  EXPECT_EQ(env.os.output, "Rumo:");
+  EXPECT_TRUE(lifecycle::console_output_unit().line_open);
+  EXPECT_TRUE(lifecycle::console_output_unit().line_continues);
+  (void)env.run([] { lifecycle::exit_process(0); });
+  EXPECT_EQ(env.os.output, "Rumo:\r\n");
+}
+
+TEST(WriteStatement, NothingReachesTheUnitBeforeEndWrite) {
+  RunEnvironment env;
+  (void)env.run([&] {
+    lifecycle::connect_unit(100, "duopit.dat");
+    begin_write(100);
+    write_text_item("abc", 3);
+    write_real_item(2.0);
+    EXPECT_EQ(lifecycle::find_unit(100)->position(), 0u);
+    EXPECT_EQ(env.os.calls[testing::Op::set_file_size], 0);
+  });
+}
+
+struct StatementErrorCase {
+  const char* name;
+  std::int32_t unit;
+  const char* format;
+  const char* message;
+};
+
+TEST(WriteStatement, StatementErrors) {
+  const StatementErrorCase cases[] = {
+      {"unit above the range", 32768, nullptr,
+       "\r\nrun-time error F6314\r\n- unit number outside -32767 to 32767\r\n"},
+      {"unit below the range", -32768, nullptr,
+       "\r\nrun-time error F6314\r\n- unit number outside -32767 to 32767\r\n"},
+      {"unit not connected", 7, nullptr, "\r\nrun-time error F6419\r\n- unit not connected\r\n"},
+      {"format that does not parse", 100, "(I5)",
+       "\r\nrun-time error F6311: WRITE(duopit.dat)\r\n- syntax error in format\r\n"},
+  };
+  for (const StatementErrorCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunEnvironment env;
+    const auto status = env.run([&] {
+      lifecycle::connect_unit(100, "duopit.dat");
+      begin_write(c.unit, c.format, -1);
+      write_text_item("abc", 3);
+      end_write();
+    });
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(env.os.error, c.message);
+  }
+}
+
+}  // namespace
+}  // namespace duopit::textio
