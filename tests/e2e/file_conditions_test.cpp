@@ -108,6 +108,18 @@ TEST(StandardHandles, FullConsoleOutputDoesNotCostTheReport) {
   EXPECT_EQ(read_file(dir.file("duopit.dat")), expected_report());
 }
 
+TEST(StandardHandles, PipeWhoseReaderHasGoneDoesNotCostTheReport) {
+  TempDir dir;
+  RunOptions options;
+  options.stdin_data = "0\n";
+  options.stdout_reader_gone = true;
+  const RunResult result = run_program(dir.path(), options);
+  EXPECT_EQ(result.signal, 0);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(read_file(dir.file("duopit.dat")), expected_report());
+}
+
 TEST(StandardHandles, ClosedInputIsAFailedRead) {
   TempDir dir;
   RunOptions options;

@@ -96,6 +96,8 @@ void write_file(const std::string& path, const std::string& content) {
 }
 
 RunResult run_program(const std::string& directory, const RunOptions& options) {
+  // The program may end before it has read all its input; writing more must not kill us.
+  ::signal(SIGPIPE, SIG_IGN);
   int out_pipe[2];
   int err_pipe[2];
   int in_pipe[2] = {-1, -1};
@@ -132,6 +134,14 @@ RunResult run_program(const std::string& directory, const RunOptions& options) {
     }
     if (options.close_stdout) {
       ::close(1);
+    } else if (options.stdout_reader_gone) {
+      int broken[2];
+      if (::pipe(broken) != 0) {
+        ::_exit(124);
+      }
+      ::close(broken[0]);
+      ::dup2(broken[1], 1);
+      ::close(broken[1]);
     } else if (options.stdout_to_dev_full) {
       const int fd = ::open("/dev/full", O_WRONLY);
       ::dup2(fd, 1);

@@ -31,6 +31,7 @@ struct RunOptions {
   bool close_stdout = false;
   bool close_stderr = false;
   bool stdout_to_dev_full = false;
+  bool stdout_reader_gone = false;     // a pipe whose read end is already closed
   bool unprivileged = false;           // run as nobody (tests run as root)
   std::vector<std::string> wrapper;    // a command to run the program under, such as strace
   std::string program;                 // empty: the built duopit
