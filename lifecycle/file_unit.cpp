@@ -151,6 +151,13 @@ void FileUnit::begin_statement() {
 }
 
 void FileUnit::put(std::string_view bytes) {
+  if (bytes.size() <= buffer_.size() - used_ && used_ < buffer_.size()) {
+    // The usual case: the bytes fit behind what the buffer holds.
+    std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+    used_ += bytes.size();
+    data_pending_ = data_pending_ || !bytes.empty();
+    return;
+  }
   while (!bytes.empty()) {
     if (used_ == buffer_.size()) {
       write_buffer(false);

@@ -6,6 +6,7 @@
 // be raised whatever the trap masks.
 #include "textio/convert_real.hpp"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cassert>
@@ -21,6 +22,7 @@ namespace {
 __extension__ using Uint128 = unsigned __int128;
 
 constexpr int max_kept_digits = 24;
+constexpr int leading_digits = 19;  // as many as a 64-bit integer always holds
 constexpr std::int32_t max_exponent = 5200;  // larger exponents count as max_exponent + 1
 constexpr int significand_bits = 53;
 constexpr int exponent_bias = 1023;
@@ -52,7 +54,7 @@ constexpr std::array<int, max_table_power + 1> power_widths = [] {
 // A significand shifted up to bit 127 and divided by at most 10^22 (< 2^74) leaves a
 // quotient of at least 54 bits: 53 for the real and one to round on.
 constexpr int max_divisor_power = 22;
-static_assert(power_widths[max_divisor_power] <= 128 - significand_bits - 1);
+static_assert(power_widths[max_divisor_power] < 128 - significand_bits);
 
 constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
 constexpr bool is_sign(char c) { return c == '+' || c == '-'; }
@@ -65,7 +67,8 @@ struct NumberText {
   std::size_t mantissa_end = 0;
   std::size_t end = 0;           // end of the longest prefix that is a number
   bool has_digits = false;       // false: no prefix is a number
-  Uint128 kept = 0;              // the first 24 significant digits (below 10^24 < 2^80)
+  std::uint64_t leading = 0;     // the first 19 significant digits
+  std::uint64_t trailing = 0;    // significant digits 20 to 24
   int kept_count = 0;
   bool digits_dropped = false;   // more than 24 significant digits were written
   std::int64_t scale = 0;
@@ -74,10 +77,13 @@ struct NumberText {
   bool e_exponent = true;        // no exponent, or one written as "E"/"e" letter, sign, digits
 };
 
-// Leading zeros only place the point; from the first nonzero digit on, 24 digits are kept
-// and the rest only scale the value (before the point) or are dropped (after it).
-std::size_t scan_mantissa(std::string_view text, std::size_t pos, NumberText& number) {
-  bool point = false;
+// The digits after the 19th significant one (and a point still to come): digits 20 to 24
+// go into `trailing`, later ones only scale the value before the point.
+std::size_t scan_long_digits(std::string_view text, std::size_t pos, bool point,
+                             NumberText& number) {
+  std::uint64_t trailing = 0;
+  int kept = number.kept_count;
+  std::int64_t scale = number.scale;
   for (; pos < text.size(); ++pos) {
     const char c = text[pos];
     if (c == '.' && !point) {
@@ -87,19 +93,65 @@ std::size_t scan_mantissa(std::string_view text, std::size_t pos, NumberText& nu
     if (!is_digit(c)) {
       break;
     }
-    number.has_digits = true;
-    if (number.kept_count == 0 && c == '0') {
-      number.scale -= point ? 1 : 0;
-    } else if (number.kept_count < max_kept_digits) {
-      number.kept = number.kept * 10 + static_cast<unsigned>(c - '0');
-      ++number.kept_count;
-      number.scale -= point ? 1 : 0;
+    if (kept < max_kept_digits) {
+      trailing = trailing * 10 + static_cast<unsigned>(c - '0');
+      ++kept;
+      scale -= point ? 1 : 0;
     } else {
       number.digits_dropped = true;
-      number.scale += point ? 0 : 1;
+      scale += point ? 0 : 1;
     }
   }
+  number.trailing = trailing;
+  number.kept_count = kept;
+  number.scale = scale;
   return pos;
+}
+
+// The mantissa. Leading zeros only place the point; from the first nonzero digit on, 24
+// digits are kept and the rest only scale the value (before the point) or are dropped
+// (after it). The first 19 significant digits are taken by a loop that is one 64-bit
+// multiply-add per digit; a longer mantissa goes on in scan_long_digits.
+std::size_t scan_mantissa(std::string_view text, std::size_t pos, NumberText& number) {
+  const std::size_t size = text.size();
+  std::size_t at = pos;
+  while (at < size && text[at] == '0') {
+    ++at;
+  }
+  std::size_t room = leading_digits;  // significant digits the first loop may still take
+  const auto take_digits = [&](std::uint64_t& value) {
+    const std::size_t first = at;
+    const std::size_t limit = size - at > room ? at + room : size;
+    while (at < limit && is_digit(text[at])) {
+      value = value * 10 + static_cast<unsigned>(text[at] - '0');
+      ++at;
+    }
+    room -= at - first;
+  };
+  std::uint64_t value = 0;
+  take_digits(value);
+  bool any_digit = at > pos;
+  bool point = false;
+  std::size_t fraction = 0;  // the first character after the point
+  if (room != 0 && at < size && text[at] == '.') {
+    point = true;
+    fraction = ++at;
+    if (room == leading_digits) {  // no significant digit yet: zeros after the point only scale
+      while (at < size && text[at] == '0') {
+        ++at;
+      }
+    }
+    take_digits(value);
+    any_digit = any_digit || at > fraction;
+  }
+  number.has_digits = any_digit;
+  number.leading = value;
+  number.kept_count = leading_digits - static_cast<int>(room);
+  number.scale = point ? -static_cast<std::int64_t>(at - fraction) : 0;
+  if (room == 0) {
+    return scan_long_digits(text, at, point, number);
+  }
+  return at;
 }
 
 // An exponent belongs to the number only when digits follow its letter or sign. Its digits
@@ -151,6 +203,15 @@ NumberText scan_number(std::string_view text) {
   return number;
 }
 
+// The kept digits as one integer (below 10^24 < 2^80).
+Uint128 kept_value(const NumberText& number) {
+  if (number.kept_count <= leading_digits) {
+    return number.leading;
+  }
+  return Uint128{number.leading} * powers_of_ten[number.kept_count - leading_digits] +
+         number.trailing;
+}
+
 double with_sign(double magnitude, bool negative) {
   const auto bits = std::bit_cast<std::uint64_t>(magnitude);
   return std::bit_cast<double>(negative ? bits | sign_bit : bits);
@@ -161,23 +222,33 @@ Converted signed_zero(bool negative) { return {ConvertStatus::ok, with_sign(0.0,
 // (n + f) × 2^binary_exponent rounded to the nearest real, ties to even, where f is a
 // fraction below one that is nonzero exactly when `sticky` is set. The callers keep the
 // result among the normal reals.
-double round_to_real(Uint128 n, bool sticky, int binary_exponent) {
-  const int width = bit_width(n);
-  std::uint64_t significand = 0;
+inline double round_to_real(Uint128 n, bool sticky, int binary_exponent) {
+  // Bits beyond 64 are more than the real needs: the low ones only tell whether the rest
+  // is zero, so they fold into the sticky bit and the rounding is done on 64 bits.
+  auto significand = static_cast<std::uint64_t>(n);
   int exponent = binary_exponent;
+  if (const auto high = static_cast<std::uint64_t>(n >> 64); high != 0) {
+    const int drop = std::bit_width(high);
+    sticky = sticky || (significand << (64 - drop)) != 0;
+    significand = static_cast<std::uint64_t>(n >> drop);
+    exponent += drop;
+  }
+  const int width = std::bit_width(significand);
   if (width <= significand_bits) {
     assert(!sticky);
-    significand = static_cast<std::uint64_t>(n) << (significand_bits - width);
+    significand <<= significand_bits - width;
     exponent -= significand_bits - width;
   } else {
     const int dropped = width - significand_bits;
-    significand = static_cast<std::uint64_t>(n >> dropped);
-    const Uint128 rest = n & ((Uint128{1} << dropped) - 1);
-    const Uint128 half = Uint128{1} << (dropped - 1);
-    if (rest > half || (rest == half && (sticky || (significand & 1) != 0))) {
-      ++significand;
-    }
+    const std::uint64_t rest = significand & ((std::uint64_t{1} << dropped) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (dropped - 1);
+    significand >>= dropped;
     exponent += dropped;
+    // Written without branches: for random digits the outcome is a coin toss.
+    const bool above_half = rest > half;
+    const bool at_half = rest == half;
+    const bool odd = (significand & 1) != 0;
+    significand += static_cast<std::uint64_t>(above_half | (at_half & (sticky | odd)));
     if (significand >> significand_bits != 0) {  // rounded up to the next power of two
       significand >>= 1;
       ++exponent;
@@ -203,29 +274,31 @@ std::optional<double> convert_exactly(Uint128 kept, std::int64_t power) {
   if (power < -max_divisor_power) {
     return std::nullopt;
   }
-  const int shift = 128 - bit_width(kept);
-  const Uint128 numerator = kept << shift;
+  // The significand is shifted up to 63 bits more than the divisor has (at most to bit 127),
+  // which leaves a quotient of at least 54 bits; for divisors up to 10^19 the high half of
+  // the numerator then stays below the divisor, and the division is a single 128/64 one.
   const Uint128 divisor = powers_of_ten[-power];
+  const int target_width = std::min(128, 63 + power_widths[-power]);
+  const int shift = std::max(0, target_width - bit_width(kept));
+  const Uint128 numerator = kept << shift;
   const Uint128 quotient = numerator / divisor;
   return round_to_real(quotient, numerator - quotient * divisor != 0, -shift);
 }
 
 // "digits e power": the kept digits of the mantissa and the power that applies to them.
-char* write_normalised(const NumberText& number, std::string_view text, std::int64_t power,
-                       std::array<char, 48>& copy) {
-  char* out = copy.data();
-  int copied = 0;
-  for (std::size_t pos = number.body; pos < number.mantissa_end && copied < number.kept_count;
-       ++pos) {
-    const char c = text[pos];
-    if (c == '.' || (copied == 0 && c == '0')) {
-      continue;
-    }
-    *out++ = c;
-    ++copied;
+char* write_normalised(const NumberText& number, std::int64_t power, std::array<char, 48>& copy) {
+  char* const copy_end = copy.data() + copy.size();
+  char* out = std::to_chars(copy.data(), copy_end, number.leading).ptr;
+  // Digits 20 to 24, with their leading zeros.
+  const int trailing_count = std::max(0, number.kept_count - leading_digits);
+  std::uint64_t trailing = number.trailing;
+  for (int i = trailing_count - 1; i >= 0; --i) {
+    out[i] = static_cast<char>('0' + trailing % 10);
+    trailing /= 10;
   }
+  out += trailing_count;
   *out++ = 'e';
-  const auto written = std::to_chars(out, copy.data() + copy.size(), power);
+  const auto written = std::to_chars(out, copy_end, power);
   assert(written.ec == std::errc{});
   return written.ptr;
 }
@@ -239,7 +312,7 @@ Converted convert_by_library(const NumberText& number, std::string_view text,
   const char* last = text.data() + number.end;
   if (!number.e_exponent || number.digits_dropped || number.exponent_capped) {
     first = copy.data();
-    last = write_normalised(number, text, power, copy);
+    last = write_normalised(number, power, copy);
   }
   double magnitude = 0.0;
   const auto [end, error] = std::from_chars(first, last, magnitude);
@@ -270,7 +343,7 @@ Converted value_of(const NumberText& number, std::string_view text) {
   if (power < -max_exponent) {
     return signed_zero(number.negative);
   }
-  if (const std::optional<double> exact = convert_exactly(number.kept, power)) {
+  if (const std::optional<double> exact = convert_exactly(kept_value(number), power)) {
     return {ConvertStatus::ok, with_sign(*exact, number.negative)};
   }
   return convert_by_library(number, text, power);

@@ -301,6 +301,23 @@ constexpr std::uint64_t pow10_18 = 1'000'000'000'000'000'000u;
   return marker_form("1#QNAN", sign);
 }
 
+// The 17 decimal digits of `value` (below 10^17, leading zeros written), two at a time.
+void write_digits(std::uint64_t value, std::array<char, decimal_form_digits>& digits) {
+  static constexpr char pairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  std::size_t end = digits.size();
+  while (end >= 2) {
+    const auto pair = static_cast<std::size_t>(value % 100) * 2;
+    value /= 100;
+    end -= 2;
+    digits[end] = pairs[pair];
+    digits[end + 1] = pairs[pair + 1];
+  }
+  digits[0] = static_cast<char>('0' + value);
+}
+
 }  // namespace
 
 bool pow10_product_at_most(std::uint64_t c, int k, std::uint64_t m, int e) {
@@ -361,15 +378,10 @@ DecimalForm round_leading_digits(std::uint64_t leading, int decpt, char sign) {
       ++decpt;
     }
   }
-  int count = decimal_form_digits;
-  while (kept % 10 == 0) {
-    kept /= 10;
-    --count;
-  }
-  DecimalForm form{sign, decpt, {}, count, true};
-  for (int i = count - 1; i >= 0; --i) {
-    form.digits[static_cast<std::size_t>(i)] = static_cast<char>('0' + kept % 10);
-    kept /= 10;
+  DecimalForm form{sign, decpt, {}, decimal_form_digits, true};
+  write_digits(kept, form.digits);
+  while (form.digits[static_cast<std::size_t>(form.count - 1)] == '0') {
+    --form.count;  // the first digit is not zero, so this stops
   }
   return form;
 }

@@ -8,8 +8,10 @@
 //   exponent  -1.188468915643171E-003    one digit, '.', 15 digits, 'E', sign, 3 digits
 #include "textio/edit_real.hpp"
 
+#include <algorithm>
 #include <cassert>
 #include <cstdlib>
+#include <cstring>
 
 namespace duopit::textio {
 namespace {
@@ -57,9 +59,13 @@ class TextBuilder {
   }
 
   void put_digits(int n) {
-    for (; n > 0; --n) {
-      put(next_ < source_.count ? source_.digits[static_cast<std::size_t>(next_++)] : '0');
-    }
+    assert(text_.length + n <= real_text_capacity);
+    const int from_source = std::min(n, source_.count - next_);
+    char* out = text_.chars.data() + text_.length;
+    std::memcpy(out, source_.digits.data() + next_, static_cast<std::size_t>(from_source));
+    std::memset(out + from_source, '0', static_cast<std::size_t>(n - from_source));
+    next_ += from_source;
+    text_.length += n;
   }
 
   [[nodiscard]] RealText text() const { return text_; }

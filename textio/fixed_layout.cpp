@@ -94,10 +94,13 @@ void edit_a(std::string_view item, int width, RecordBuilder& record) {
 FormatStatus lay_out_fixed(const char* format, int format_length,
                            std::span<const std::string_view> items, RecordSink& sink) {
   // A dry run first: every way the layout can fail shows there, so a failing statement puts
-  // nothing at all to the unit.
-  DiscardingSink dry_run;
-  if (lay_out(format, format_length, items, dry_run) != FormatStatus::ok) {
-    return FormatStatus::bad_syntax;
+  // nothing at all to the unit. With at most one item the layout fails, if at all, before it
+  // puts anything (a format without an A), so the dry run would only repeat the work.
+  if (items.size() > 1) {
+    DiscardingSink dry_run;
+    if (lay_out(format, format_length, items, dry_run) != FormatStatus::ok) {
+      return FormatStatus::bad_syntax;
+    }
   }
   return lay_out(format, format_length, items, sink);
 }

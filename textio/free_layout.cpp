@@ -1,5 +1,6 @@
 // textio/free_layout.cpp — placing texts and reals in free-format records.
-// Pure: no I/O of its own and no globals; everything goes through the RecordSink.
+// Pure: no I/O of its own and no globals; everything goes through the RecordSink, one piece
+// per record (the record is assembled here first).
 //
 // A record holds a leading blank and up to 79 columns. Texts are written as given and are
 // split across records when they do not fit; a real stands right-justified in a 24-column
@@ -9,14 +10,14 @@
 #include "textio/free_layout.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
+#include <cstring>
 
 #include "textio/edit_real.hpp"
 
 namespace duopit::textio {
 namespace {
-
-constexpr std::string_view blank_run = "                                ";
 
 class FreeRecordWriter {
  public:
@@ -28,21 +29,54 @@ class FreeRecordWriter {
 
  private:
   void put_owed_blanks();
-  void end_record() { sink_.end_record(true); }
+  void put(std::string_view characters);
+  void end_record();
 
   RecordSink& sink_;
+  std::array<char, 128> record_;  // the record so far; 80 characters at the most
+  std::size_t used_ = 0;
   int room_ = free_record_room;  // free columns in the current record
   int pending_blanks_ = 1;       // blanks owed before the next character; first the leading one
   bool after_number_ = false;    // the last item placed in this record was a real
 };
 
-void FreeRecordWriter::put_owed_blanks() {
-  while (pending_blanks_ > 0) {
-    const auto n = std::min(static_cast<std::size_t>(pending_blanks_), blank_run.size());
-    sink_.put(blank_run.substr(0, n));
-    pending_blanks_ -= static_cast<int>(n);
+void FreeRecordWriter::put(std::string_view characters) {
+  if (characters.size() > record_.size() - used_) {
+    sink_.put(std::string_view(record_.data(), used_));  // never with this layout's records
+    used_ = 0;
+    if (characters.size() > record_.size()) {
+      sink_.put(characters);
+      return;
+    }
   }
+  std::memcpy(record_.data() + used_, characters.data(), characters.size());
+  used_ += characters.size();
+}
+
+void FreeRecordWriter::put_owed_blanks() {
+  if (pending_blanks_ <= 0) {
+    pending_blanks_ = 0;
+    return;
+  }
+  const auto count = static_cast<std::size_t>(pending_blanks_);
   pending_blanks_ = 0;
+  if (count > record_.size() - used_) {
+    constexpr std::string_view blank_run = "                                ";
+    for (std::size_t left = count; left > 0;) {  // never with this layout's records
+      const std::size_t n = std::min(left, blank_run.size());
+      put(blank_run.substr(0, n));
+      left -= n;
+    }
+    return;
+  }
+  std::memset(record_.data() + used_, ' ', count);
+  used_ += count;
+}
+
+void FreeRecordWriter::end_record() {
+  sink_.put(std::string_view(record_.data(), used_));
+  used_ = 0;
+  sink_.end_record(true);
 }
 
 // A text is never preceded by a separating blank; only a record's leading blank can be
@@ -53,7 +87,7 @@ void FreeRecordWriter::place_text(std::string_view text) {
   after_number_ = false;
   while (static_cast<std::size_t>(room_) <= text.size()) {
     put_owed_blanks();
-    sink_.put(text.substr(0, static_cast<std::size_t>(room_)));
+    put(text.substr(0, static_cast<std::size_t>(room_)));
     text.remove_prefix(static_cast<std::size_t>(room_));
     end_record();
     room_ = free_record_room;
@@ -63,7 +97,7 @@ void FreeRecordWriter::place_text(std::string_view text) {
     }
   }
   put_owed_blanks();
-  sink_.put(text);
+  put(text);
   room_ -= static_cast<int>(text.size());
 }
 
@@ -83,7 +117,7 @@ LayoutStatus FreeRecordWriter::place_real(double value) {
     room_ = free_record_room;
   }
   put_owed_blanks();
-  sink_.put(text.view());
+  put(text.view());
   room_ -= width;
   return LayoutStatus::ok;
 }
