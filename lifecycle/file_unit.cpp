@@ -170,7 +170,16 @@ void FileUnit::put(std::string_view bytes) {
   }
 }
 
-void FileUnit::end_record() { put("\r\n"); }
+void FileUnit::end_record() {
+  if (used_ + 2 <= buffer_.size()) {
+    buffer_[used_] = '\r';
+    buffer_[used_ + 1] = '\n';
+    used_ += 2;
+    data_pending_ = true;
+    return;
+  }
+  put("\r\n");  // the terminator may be split between two blocks
+}
 
 void FileUnit::write_buffer(bool at_close) {
   const std::size_t size = used_;
