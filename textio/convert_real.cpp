@@ -22,7 +22,7 @@ namespace {
 __extension__ using Uint128 = unsigned __int128;
 
 constexpr int max_kept_digits = 24;
-constexpr int leading_digits = 19;  // as many as a 64-bit integer always holds
+constexpr int leading_digits = 19;           // as many as a 64-bit integer always holds
 constexpr std::int32_t max_exponent = 5200;  // larger exponents count as max_exponent + 1
 constexpr int significand_bits = 53;
 constexpr int exponent_bias = 1023;
@@ -60,26 +60,33 @@ constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
 constexpr bool is_sign(char c) { return c == '+' || c == '-'; }
 constexpr bool is_exponent_letter(char c) { return c == 'E' || c == 'e' || c == 'D' || c == 'd'; }
 
-// What one pass over the text finds. The number is kept × 10^(scale + exponent).
+// What one pass over the text finds. The number is kept × 10^(scale + exponent), where kept
+// is the integer made of the first (up to 24) significant digits. The scanners set every
+// field; there are no default values, which keeps the common path free of a block clear.
 struct NumberText {
-  bool negative = false;
-  std::size_t body = 0;          // first character after the sign
-  std::size_t mantissa_end = 0;
-  std::size_t end = 0;           // end of the longest prefix that is a number
-  bool has_digits = false;       // false: no prefix is a number
-  std::uint64_t leading = 0;     // the first 19 significant digits
-  std::uint64_t trailing = 0;    // significant digits 20 to 24
-  int kept_count = 0;
-  bool digits_dropped = false;   // more than 24 significant digits were written
-  std::int64_t scale = 0;
-  std::int32_t exponent = 0;     // as written, its size capped at max_exponent + 1
-  bool exponent_capped = false;
-  bool e_exponent = true;        // no exponent, or one written as "E"/"e" letter, sign, digits
+  bool negative;
+  bool has_digits;               // false: no prefix is a number
+  bool digits_dropped;           // more than 24 significant digits were written
+  bool exponent_capped;
+  bool e_exponent;               // no exponent, or one written as "E"/"e" letter, sign, digits
+  int kept_count;
+  std::int32_t exponent;         // as written, its size capped at max_exponent + 1
+  std::size_t body;              // first character after the sign
+  std::size_t end;               // end of the longest prefix that is a number
+  std::uint64_t leading;         // significant digits 1 to 19
+  std::uint64_t trailing;        // significant digits 20 to 24
+  std::int64_t scale;
+  // Where the kept digits stand in the text: [kept_first, kept_last), which holds the
+  // point when it falls between them, with kept_fraction digits after it.
+  std::size_t kept_first;
+  std::size_t kept_last;
+  std::int64_t kept_fraction;
 };
 
-// The digits after the 19th significant one (and a point still to come): digits 20 to 24
-// go into `trailing`, later ones only scale the value before the point.
-std::size_t scan_long_digits(std::string_view text, std::size_t pos, bool point,
+// The significant digits after the 19th (and the point, if it is still to come): digits 20
+// to 24 go into `trailing`; later ones are dropped, and only scale the value before the point.
+// `counting`: the point already stands among the kept digits.
+std::size_t scan_long_digits(std::string_view text, std::size_t pos, bool point, bool counting,
                              NumberText& number) {
   std::uint64_t trailing = 0;
   int kept = number.kept_count;
@@ -88,6 +95,7 @@ std::size_t scan_long_digits(std::string_view text, std::size_t pos, bool point,
     const char c = text[pos];
     if (c == '.' && !point) {
       point = true;
+      counting = true;
       continue;
     }
     if (!is_digit(c)) {
@@ -97,6 +105,8 @@ std::size_t scan_long_digits(std::string_view text, std::size_t pos, bool point,
       trailing = trailing * 10 + static_cast<unsigned>(c - '0');
       ++kept;
       scale -= point ? 1 : 0;
+      number.kept_last = pos + 1;
+      number.kept_fraction += counting ? 1 : 0;
     } else {
       number.digits_dropped = true;
       scale += point ? 0 : 1;
@@ -108,18 +118,18 @@ std::size_t scan_long_digits(std::string_view text, std::size_t pos, bool point,
   return pos;
 }
 
-// The mantissa. Leading zeros only place the point; from the first nonzero digit on, 24
-// digits are kept and the rest only scale the value (before the point) or are dropped
-// (after it). The first 19 significant digits are taken by a loop that is one 64-bit
-// multiply-add per digit; a longer mantissa goes on in scan_long_digits.
+// The mantissa. Leading zeros only place the point. The first 19 significant digits are
+// taken by loops that cost one 64-bit multiply-add per digit; a longer mantissa goes on in
+// scan_long_digits.
 std::size_t scan_mantissa(std::string_view text, std::size_t pos, NumberText& number) {
   const std::size_t size = text.size();
   std::size_t at = pos;
   while (at < size && text[at] == '0') {
     ++at;
   }
-  std::size_t room = leading_digits;  // significant digits the first loop may still take
-  const auto take_digits = [&](std::uint64_t& value) {
+  std::size_t room = leading_digits;  // significant digits the first loops may still take
+  std::uint64_t value = 0;
+  const auto take_digits = [&] {
     const std::size_t first = at;
     const std::size_t limit = size - at > room ? at + room : size;
     while (at < limit && is_digit(text[at])) {
@@ -128,28 +138,34 @@ std::size_t scan_mantissa(std::string_view text, std::size_t pos, NumberText& nu
     }
     room -= at - first;
   };
-  std::uint64_t value = 0;
-  take_digits(value);
+  number.kept_first = at;
+  take_digits();
+  const bool integer_digits = room != leading_digits;
   bool any_digit = at > pos;
   bool point = false;
   std::size_t fraction = 0;  // the first character after the point
   if (room != 0 && at < size && text[at] == '.') {
     point = true;
     fraction = ++at;
-    if (room == leading_digits) {  // no significant digit yet: zeros after the point only scale
+    if (!integer_digits) {  // zeros after the point and before any other digit only scale
       while (at < size && text[at] == '0') {
         ++at;
       }
+      number.kept_first = at;
     }
-    take_digits(value);
+    take_digits();
     any_digit = any_digit || at > fraction;
   }
   number.has_digits = any_digit;
+  number.digits_dropped = false;
   number.leading = value;
+  number.trailing = 0;
   number.kept_count = leading_digits - static_cast<int>(room);
   number.scale = point ? -static_cast<std::int64_t>(at - fraction) : 0;
+  number.kept_last = at;
+  number.kept_fraction = point && integer_digits ? static_cast<std::int64_t>(at - fraction) : 0;
   if (room == 0) {
-    return scan_long_digits(text, at, point, number);
+    return scan_long_digits(text, at, point, point && integer_digits, number);
   }
   return at;
 }
@@ -157,6 +173,9 @@ std::size_t scan_mantissa(std::string_view text, std::size_t pos, NumberText& nu
 // An exponent belongs to the number only when digits follow its letter or sign. Its digits
 // are accumulated until the value exceeds 5200; the rest are passed over.
 std::size_t scan_exponent(std::string_view text, std::size_t pos, NumberText& number) {
+  number.exponent = 0;
+  number.exponent_capped = false;
+  number.e_exponent = true;
   std::size_t at = pos;
   const bool letter = at < text.size() && is_exponent_letter(text[at]);
   if (letter) {
@@ -188,17 +207,11 @@ std::size_t scan_exponent(std::string_view text, std::size_t pos, NumberText& nu
 
 NumberText scan_number(std::string_view text) {
   NumberText number;
-  std::size_t pos = 0;
-  if (!text.empty() && is_sign(text[0])) {
-    number.negative = text[0] == '-';
-    pos = 1;
-  }
-  number.body = pos;
-  pos = scan_mantissa(text, pos, number);
-  number.mantissa_end = pos;
-  if (number.has_digits) {
-    pos = scan_exponent(text, pos, number);
-  }
+  const bool sign = !text.empty() && is_sign(text[0]);
+  number.negative = sign && text[0] == '-';
+  number.body = sign ? 1 : 0;
+  std::size_t pos = scan_mantissa(text, number.body, number);
+  pos = scan_exponent(text, pos, number);
   number.end = pos;
   return number;
 }
@@ -285,20 +298,15 @@ std::optional<double> convert_exactly(Uint128 kept, std::int64_t power) {
   return round_to_real(quotient, numerator - quotient * divisor != 0, -shift);
 }
 
-// "digits e power": the kept digits of the mantissa and the power that applies to them.
-char* write_normalised(const NumberText& number, std::int64_t power, std::array<char, 48>& copy) {
-  char* const copy_end = copy.data() + copy.size();
-  char* out = std::to_chars(copy.data(), copy_end, number.leading).ptr;
-  // Digits 20 to 24, with their leading zeros.
-  const int trailing_count = std::max(0, number.kept_count - leading_digits);
-  std::uint64_t trailing = number.trailing;
-  for (int i = trailing_count - 1; i >= 0; --i) {
-    out[i] = static_cast<char>('0' + trailing % 10);
-    trailing /= 10;
-  }
-  out += trailing_count;
+// The kept digits as written (at most 24 and a point) and "e" with the power that then
+// applies to them: the number in the library's syntax, without the digits to drop.
+char* write_normalised(const NumberText& number, std::string_view text, std::int64_t power,
+                       std::array<char, 48>& copy) {
+  const std::string_view kept = text.substr(number.kept_first, number.kept_last - number.kept_first);
+  assert(kept.size() <= max_kept_digits + 1);
+  char* out = std::copy(kept.begin(), kept.end(), copy.data());
   *out++ = 'e';
-  const auto written = std::to_chars(out, copy_end, power);
+  const auto written = std::to_chars(out, copy.data() + copy.size(), power + number.kept_fraction);
   assert(written.ec == std::errc{});
   return written.ptr;
 }
@@ -312,7 +320,7 @@ Converted convert_by_library(const NumberText& number, std::string_view text,
   const char* last = text.data() + number.end;
   if (!number.e_exponent || number.digits_dropped || number.exponent_capped) {
     first = copy.data();
-    last = write_normalised(number, power, copy);
+    last = write_normalised(number, text, power, copy);
   }
   double magnitude = 0.0;
   const auto [end, error] = std::from_chars(first, last, magnitude);
