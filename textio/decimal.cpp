@@ -301,21 +301,31 @@ constexpr std::uint64_t pow10_18 = 1'000'000'000'000'000'000u;
   return marker_form("1#QNAN", sign);
 }
 
-// The 17 decimal digits of `value` (below 10^17, leading zeros written), two at a time.
-void write_digits(std::uint64_t value, std::array<char, decimal_form_digits>& digits) {
+// Writes the `count` decimal digits of `value` (leading zeros included) ending at `end`, two
+// at a time; `value` has at most `count` digits and fits 32 bits.
+void write_digit_pairs(std::uint32_t value, char* end, int count) {
   static constexpr char pairs[] =
       "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
       "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
       "8081828384858687888990919293949596979899";
-  std::size_t end = digits.size();
-  while (end >= 2) {
-    const auto pair = static_cast<std::size_t>(value % 100) * 2;
+  for (; count >= 2; count -= 2) {
+    const std::uint32_t pair = (value % 100) * 2;
     value /= 100;
     end -= 2;
-    digits[end] = pairs[pair];
-    digits[end + 1] = pairs[pair + 1];
+    end[0] = pairs[pair];
+    end[1] = pairs[pair + 1];
   }
-  digits[0] = static_cast<char>('0' + value);
+  if (count == 1) {
+    end[-1] = static_cast<char>('0' + value);
+  }
+}
+
+// The 17 decimal digits of `value` (below 10^17, leading zeros written): the top nine and the
+// bottom eight each in 32-bit arithmetic.
+void write_digits(std::uint64_t value, std::array<char, decimal_form_digits>& digits) {
+  constexpr std::uint64_t pow10_8 = 100'000'000;
+  write_digit_pairs(static_cast<std::uint32_t>(value % pow10_8), digits.data() + 17, 8);
+  write_digit_pairs(static_cast<std::uint32_t>(value / pow10_8), digits.data() + 9, 9);
 }
 
 }  // namespace

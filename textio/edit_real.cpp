@@ -51,7 +51,8 @@ struct RoundedDigits {
 // Appends characters to a RealText; digits come from the rounded string, then zeros.
 class TextBuilder {
  public:
-  explicit TextBuilder(const RoundedDigits& source) : source_(source) {}
+  // The text starts as all zeros, so digits beyond the rounded string need no writing.
+  explicit TextBuilder(const RoundedDigits& source) : source_(source) { text_.chars.fill('0'); }
 
   void put(char c) {
     assert(text_.length < real_text_capacity);
@@ -63,7 +64,6 @@ class TextBuilder {
     const int from_source = std::min(n, source_.count - next_);
     char* out = text_.chars.data() + text_.length;
     std::memcpy(out, source_.digits.data() + next_, static_cast<std::size_t>(from_source));
-    std::memset(out + from_source, '0', static_cast<std::size_t>(n - from_source));
     next_ += from_source;
     text_.length += n;
   }

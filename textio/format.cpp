@@ -111,11 +111,14 @@ struct Number {
 
 struct Shape {
   FormatStatus status;
-  int body_start;  // just after the outer "("
-  int reversion;   // start of the last top-level group, or body_start when there is none
+  int body_start;      // just after the outer "("
+  int reversion;       // start of the last top-level group, or body_start when there is none
+  int final_close;     // the ")" that ends the format
+  int last_backslash;  // the last backslash, at any depth; -1 when there is none
+  Token first;         // the body's first token
 };
 
-constexpr Shape bad_shape{FormatStatus::bad_syntax, 0, 0};
+constexpr Shape bad_shape{FormatStatus::bad_syntax, 0, 0, 0, -1, {Token::Kind::bad, 0, 0, 0, 0}};
 
 // Checks the whole format: outer parentheses, nesting depth, where commas may stand, no empty
 // nested group. Text after the matching ")" is not looked at.
@@ -125,6 +128,8 @@ constexpr Shape bad_shape{FormatStatus::bad_syntax, 0, 0};
     return bad_shape;  // no "(" first, or a repeat count before it
   }
   int reversion = open.next;
+  int last_backslash = -1;
+  Token first = bad_token(open.next);
   int depth = 0;
   Token::Kind previous = Token::Kind::group_open;
   for (int pos = open.next;;) {
@@ -149,16 +154,21 @@ constexpr Shape bad_shape{FormatStatus::bad_syntax, 0, 0};
         break;
       case Token::Kind::close:
         if (depth == 0) {
-          return {FormatStatus::ok, open.next, reversion};
+          return {FormatStatus::ok, open.next, reversion, token.start, last_backslash, first};
         }
         if (previous == Token::Kind::group_open) {
           return bad_shape;  // "()" inside a format describes nothing to repeat
         }
         --depth;
         break;
-      case Token::Kind::a_edit:
       case Token::Kind::backslash:
+        last_backslash = token.start;
         break;
+      case Token::Kind::a_edit:
+        break;
+    }
+    if (pos == open.next) {
+      first = token;
     }
     previous = token.kind;
     pos = token.next;
@@ -227,6 +237,14 @@ FormatWalker::FormatWalker(const char* format, int length) : text_(format_text(f
   const Shape shape = check_shape(text_);
   status_ = shape.status;
   reversion_ = shape.reversion;
+  final_close_ = shape.final_close;
+  last_backslash_ = shape.last_backslash;
+  if (shape.first.kind == Token::Kind::a_edit) {
+    first_a_start_ = shape.body_start;
+    first_a_next_ = shape.first.next;
+    first_a_count_ = shape.first.count;
+    first_a_width_ = shape.first.width;
+  }
   pos_ = shape.body_start;
 }
 
@@ -240,6 +258,12 @@ Descriptor FormatWalker::step(bool a_edits_only) {
   }
   if (a_left_ > 0) {
     --a_left_;
+    return {Descriptor::Kind::a_edit, a_width_};
+  }
+  if (pos_ == first_a_start_ && depth_ == 0) {
+    pos_ = first_a_next_;
+    a_width_ = first_a_width_;
+    a_left_ = first_a_count_ - 1;
     return {Descriptor::Kind::a_edit, a_width_};
   }
   for (;;) {
@@ -295,6 +319,12 @@ bool FormatWalker::finish() {
     return false;
   }
   a_left_ = 0;
+  if (depth_ == 0) {
+    // Outside every group the rest of the format is the text up to its final ")".
+    const bool backslash = last_backslash_ >= pos_;
+    pos_ = final_close_;
+    return backslash;
+  }
   bool backslash = false;
   // Innermost group outwards: the rest of the current pass, then one more whole pass of the body
   // if the group still repeats (further passes can add nothing new).

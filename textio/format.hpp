@@ -76,6 +76,14 @@ class FormatWalker {
   std::string_view text_;
   FormatStatus status_ = FormatStatus::bad_syntax;
   int reversion_ = 0;  // position revert() returns to
+  int final_close_ = 0;      // position of the ")" that ends the format
+  // The body's first token when it is an A descriptor, kept from the check so that the walk
+  // does not read it again: where it starts, where it ends, its repeat count and width.
+  int first_a_start_ = -1;
+  int first_a_next_ = 0;
+  int first_a_count_ = 0;
+  int first_a_width_ = 0;
+  int last_backslash_ = -1;  // position of the last backslash anywhere in it, -1 if none
   int pos_ = 0;        // next byte to read
   int depth_ = 0;      // open nested groups on stack_
   int a_left_ = 0;     // further repetitions owed of the last A descriptor handed out

@@ -69,7 +69,13 @@ void FreeRecordWriter::put_owed_blanks() {
     }
     return;
   }
-  std::memset(record_.data() + used_, ' ', count);
+  constexpr std::size_t blank_block = 32;
+  if (count <= blank_block && used_ + blank_block <= record_.size()) {
+    // A fixed-size fill is a couple of stores; what lies past the count is overwritten later.
+    std::memset(record_.data() + used_, ' ', blank_block);
+  } else {
+    std::memset(record_.data() + used_, ' ', count);
+  }
   used_ += count;
 }
 
