@@ -187,16 +187,19 @@ def cpu_samples(duopit: Path, baseline: Path, workspace: Workspace, pairs: int,
 
 
 def measure_cpu(duopit: Path, baseline: Path, workspace: Workspace, pairs: int,
-                batch_pairs: int, batch_size: int) -> list[Figure]:
+                batch_pairs: int, batch_size: int, mode: str) -> list[Figure]:
     name = "CPU time, duopit / baseline"
     target = f"<= {CPU_TARGET:g}"
     try:
-        probe_ours, probe_theirs = cpu_samples(duopit, baseline, workspace, 20, 1)
-        coarse = figures.too_coarse(probe_ours) or figures.too_coarse(probe_theirs)
-        if coarse:
-            print(f"  single-run CPU times are too coarse (step "
-                  f"{figures.accounting_step(probe_ours + probe_theirs) * 1e6:.0f} us): "
-                  f"each sample is the CPU time of a batch of {batch_size} runs")
+        batched = mode == "batch"
+        if mode == "auto":
+            probe_ours, probe_theirs = cpu_samples(duopit, baseline, workspace, 20, 1)
+            batched = figures.too_coarse(probe_ours) or figures.too_coarse(probe_theirs)
+            if batched:
+                print(f"  single-run CPU times are too coarse (step "
+                      f"{figures.accounting_step(probe_ours + probe_theirs) * 1e6:.0f} us): "
+                      f"each sample is the CPU time of a batch of {batch_size} runs")
+        if batched:
             ours, theirs = cpu_samples(duopit, baseline, workspace, batch_pairs, batch_size)
             runs_per_sample = batch_size
         else:
@@ -210,9 +213,10 @@ def measure_cpu(duopit: Path, baseline: Path, workspace: Workspace, pairs: int,
     ratio = figures.median(ratios)
     q1, q3 = figures.quartiles(ratios)
     sample = "one run" if runs_per_sample == 1 else f"a batch of {runs_per_sample} runs"
+    step = "" if runs_per_sample > 1 else \
+        f" (accounting step {figures.accounting_step(ours + theirs) * 1e6:.0f} us)"
     print(f"  {len(ours)} alternating pairs, each sample {sample}; user + system time of "
-          f"the child from wait4 (accounting step "
-          f"{figures.accounting_step(ours + theirs) * 1e6:.0f} us)")
+          f"the child from wait4{step}")
     print(f"  {duopit.name:<18} {figures.median(ours) / runs_per_sample * 1e6:10.0f} us "
           f"per run (median)")
     print(f"  {baseline.name:<18} {figures.median(theirs) / runs_per_sample * 1e6:10.0f} us "
@@ -239,7 +243,7 @@ def measure_conversions(micro_bench: Path, repetitions: int, min_time: float) ->
                          key=lambda r: (list(targets).index(r.operation), r.value_set))
     except (ValueError, KeyError, TypeError) as error:
         reason = f"no readable report from {micro_bench.name} (status {completed.returncode})"
-        print(f"  {error}")
+        print(f"  unreadable output: {error}")
         return [not_measured_reported(f"{operation} conversions, duopit / std",
                                       f"<= {limit:g}", reason)
                 for operation, limit in targets.items()]
@@ -391,6 +395,9 @@ def parse_arguments(argv: list[str]) -> argparse.Namespace:
     parser.add_argument("--batch-pairs", type=int, default=100,
                         help="CPU-time pairs of batches, when single runs are too coarse")
     parser.add_argument("--batch-size", type=int, default=20, help="runs per batch")
+    parser.add_argument("--cpu-mode", choices=("auto", "single", "batch"), default="auto",
+                        help="CPU-time samples of single runs or of batches; auto takes "
+                             "batches when the accounting of single runs is too coarse")
     parser.add_argument("--micro-repetitions", type=int, default=9)
     parser.add_argument("--micro-min-time", type=float, default=0.1,
                         help="seconds each micro-benchmark repetition runs at least")
@@ -424,7 +431,7 @@ def main(argv: list[str]) -> int:
             started = stage("1. A run with the answer 0: duopit against the minimal C program")
             measured += measure_instructions(duopit, baseline, workspace)
             measured += measure_cpu(duopit, baseline, workspace, args.pairs, args.batch_pairs,
-                                    args.batch_size)
+                                    args.batch_size, args.cpu_mode)
             print(f"  ({time.monotonic() - started:.0f} s)")
         if "conversions" in stages:
             started = stage("2. Number conversions against the standard library")
