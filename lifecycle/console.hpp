@@ -31,13 +31,17 @@ struct ConsoleUnit {
 // platform's standard handles; tests give their own.
 class ConsolePort {
  public:
-  virtual ~ConsolePort() = default;
   // One untranslated read of at most `max` bytes from standard input.
   [[nodiscard]] virtual platform::IoResult read_input(char* buffer, std::size_t max) = 0;
   // Untranslated bytes to standard output, at once.
   virtual void write_output(std::string_view bytes) = 0;
   // Was standard input a terminal when the run started?
   [[nodiscard]] virtual bool input_is_terminal() const = 0;
+
+ protected:
+  // Never destroyed through this interface: the run's instance lives until the process ends,
+  // and a trivial destructor keeps it out of the exit-time destructor list.
+  ~ConsolePort() = default;
 };
 
 // The run's console units and port (set up at start-up).

@@ -54,8 +54,6 @@ struct SizeResult {
 
 class Platform {
  public:
-  virtual ~Platform() = default;
-
   // Process start-up: notes what each standard handle is, keeps the number of a standard
   // descriptor that was not open from being given to a file later, and makes a write to a
   // pipe whose reader has gone fail instead of ending the process.
@@ -81,6 +79,11 @@ class Platform {
 
   // Ends the process at once with `status`; runs nothing of the program's own.
   [[noreturn]] virtual void end_process(int status) = 0;
+
+ protected:
+  // Never destroyed through this interface: the run's instance lives until the process ends,
+  // and a trivial destructor keeps it out of the exit-time destructor list.
+  ~Platform() = default;
 };
 
 // The platform in use. Start-up installs the real one; tests may install their own.

@@ -21,7 +21,7 @@ namespace {
 
 class FreeRecordWriter {
  public:
-  explicit FreeRecordWriter(RecordSink& sink) : sink_(sink) {}
+  explicit FreeRecordWriter(RecordSink& sink) : sink_(sink) { record_.fill(' '); }
 
   void place_text(std::string_view text);
   [[nodiscard]] LayoutStatus place_real(double value);
@@ -30,6 +30,7 @@ class FreeRecordWriter {
  private:
   void put_owed_blanks();
   void put(std::string_view characters);
+  void flush();  // hands the characters so far to the sink, within the record
   void end_record();
 
   RecordSink& sink_;
@@ -42,8 +43,7 @@ class FreeRecordWriter {
 
 void FreeRecordWriter::put(std::string_view characters) {
   if (characters.size() > record_.size() - used_) {
-    sink_.put(std::string_view(record_.data(), used_));  // never with this layout's records
-    used_ = 0;
+    flush();  // never with this layout's records
     if (characters.size() > record_.size()) {
       sink_.put(characters);
       return;
@@ -53,35 +53,31 @@ void FreeRecordWriter::put(std::string_view characters) {
   used_ += characters.size();
 }
 
+// The record buffer is all blanks beyond what has been placed, so owed blanks are placed by
+// counting them in.
 void FreeRecordWriter::put_owed_blanks() {
   if (pending_blanks_ <= 0) {
     pending_blanks_ = 0;
     return;
   }
-  const auto count = static_cast<std::size_t>(pending_blanks_);
+  auto count = static_cast<std::size_t>(pending_blanks_);
   pending_blanks_ = 0;
-  if (count > record_.size() - used_) {
-    constexpr std::string_view blank_run = "                                ";
-    for (std::size_t left = count; left > 0;) {  // never with this layout's records
-      const std::size_t n = std::min(left, blank_run.size());
-      put(blank_run.substr(0, n));
-      left -= n;
-    }
-    return;
-  }
-  constexpr std::size_t blank_block = 32;
-  if (count <= blank_block && used_ + blank_block <= record_.size()) {
-    // A fixed-size fill is a couple of stores; what lies past the count is overwritten later.
-    std::memset(record_.data() + used_, ' ', blank_block);
-  } else {
-    std::memset(record_.data() + used_, ' ', count);
+  while (count > record_.size() - used_) {  // never with this layout's records
+    count -= record_.size() - used_;
+    used_ = record_.size();
+    flush();
   }
   used_ += count;
 }
 
-void FreeRecordWriter::end_record() {
+void FreeRecordWriter::flush() {
   sink_.put(std::string_view(record_.data(), used_));
+  record_.fill(' ');
   used_ = 0;
+}
+
+void FreeRecordWriter::end_record() {
+  flush();
   sink_.end_record(true);
 }
 
