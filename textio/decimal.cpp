@@ -301,34 +301,34 @@ constexpr std::uint64_t pow10_18 = 1'000'000'000'000'000'000u;
   return marker_form("1#QNAN", sign);
 }
 
-// Writes the `count` decimal digits of `value` (leading zeros included) ending at `end`, two
-// at a time; `value` has at most `count` digits and fits 32 bits.
-void write_digit_pairs(std::uint32_t value, char* end, int count) {
+// The 17 decimal digits of `value` (below 10^17, leading zeros written): the first digit,
+// then two groups of eight.
+void write_digits(std::uint64_t value, std::array<char, decimal_form_digits>& digits) {
+  constexpr std::uint64_t pow10_8 = 100'000'000;
+  const std::uint64_t high = value / pow10_8;  // nine digits
+  digits[0] = static_cast<char>('0' + high / pow10_8);
+  write_eight_digits(static_cast<std::uint32_t>(high % pow10_8), digits.data() + 1);
+  write_eight_digits(static_cast<std::uint32_t>(value % pow10_8), digits.data() + 9);
+}
+
+}  // namespace
+
+void write_eight_digits(std::uint32_t value, char* out) {
   static constexpr char pairs[] =
       "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
       "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
       "8081828384858687888990919293949596979899";
-  for (; count >= 2; count -= 2) {
-    const std::uint32_t pair = (value % 100) * 2;
-    value /= 100;
-    end -= 2;
-    end[0] = pairs[pair];
-    end[1] = pairs[pair + 1];
-  }
-  if (count == 1) {
-    end[-1] = static_cast<char>('0' + value);
+  // y holds value / 10^6 as a 32.32 fixed-point number; each step brings the next two
+  // digits into the integer part. The +1 makes the truncated reciprocal exact for every
+  // value below 10^8 (checked for all of them by the tests).
+  std::uint64_t y = (static_cast<std::uint64_t>(value) * 281'474'977 >> 16) + 1;
+  for (int pair = 0; pair < 4; ++pair) {
+    const auto top = static_cast<std::size_t>(y >> 32) * 2;
+    out[2 * pair] = pairs[top];
+    out[2 * pair + 1] = pairs[top + 1];
+    y = (y & 0xFFFF'FFFFu) * 100;
   }
 }
-
-// The 17 decimal digits of `value` (below 10^17, leading zeros written): the top nine and the
-// bottom eight each in 32-bit arithmetic.
-void write_digits(std::uint64_t value, std::array<char, decimal_form_digits>& digits) {
-  constexpr std::uint64_t pow10_8 = 100'000'000;
-  write_digit_pairs(static_cast<std::uint32_t>(value % pow10_8), digits.data() + 17, 8);
-  write_digit_pairs(static_cast<std::uint32_t>(value / pow10_8), digits.data() + 9, 9);
-}
-
-}  // namespace
 
 bool pow10_product_at_most(std::uint64_t c, int k, std::uint64_t m, int e) {
   // c x 5^k x 2^k <= m x 2^e, with every power moved to the side where it is positive.

@@ -52,6 +52,9 @@ struct LeadingDigits {
   return (n * 78913) >> 18;
 }
 
+// The eight decimal digits of `value` (below 10^8, leading zeros written) at `out`.
+void write_eight_digits(std::uint32_t value, char* out);
+
 // The first rounding: from the 18 leading digits (10^17 <= leading < 10^18) to at most 17,
 // half up, carrying through nines, trailing zeros dropped.
 [[nodiscard]] DecimalForm round_leading_digits(std::uint64_t leading, int decpt, char sign);

@@ -185,3 +185,26 @@ TEST(Pow10ProductAtMost, ExactComparison) {
 
 }  // namespace
 }  // namespace duopit::textio
+
+namespace duopit::textio {
+namespace {
+
+// The reciprocal multiplication behind the digit pairs is exact only by its constants:
+// check every eight-digit group there is.
+TEST(EightDigits, EveryValueBelowTenToTheEight) {
+  std::array<char, 8> out{};
+  std::array<char, 8> expected{'0', '0', '0', '0', '0', '0', '0', '0'};
+  for (std::uint32_t value = 0; value < 100'000'000; ++value) {
+    write_eight_digits(value, out.data());
+    if (out != expected) {
+      FAIL() << "wrong digits for " << value;
+    }
+    // Count `expected` up by one, as a decimal odometer.
+    for (int i = 7; i >= 0 && ++expected[static_cast<std::size_t>(i)] > '9'; --i) {
+      expected[static_cast<std::size_t>(i)] = '0';
+    }
+  }
+}
+
+}  // namespace
+}  // namespace duopit::textio
