@@ -233,6 +233,9 @@ const Typing typings[] = {
     {"130 characters and CR LF", {value_first_130 + "\r\n"}, ReadStatus::ok, 12.5, 1},
     {"131 characters and LF", {blanks_131 + "\n"}, ReadStatus::ok, 12.5, 1},
     {"132 characters and LF", {blanks_131 + "x\n"}, ReadStatus::line_too_long, untouched, 1},
+    // A full read without LF is too long even with Ctrl-Z third from its end.
+    {"132 bytes ending in Ctrl-Z and two more", {std::string(129, '1') + "\x1a" + "ab\n"},
+     ReadStatus::line_too_long, untouched, 1},
     {"value on the third line", {"\n", " \n", "  7\n"}, ReadStatus::ok, 7.0, 3},
     {"comma on a later line", {"\n", ",7\n"}, ReadStatus::ok, untouched, 2},
 };
