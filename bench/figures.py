@@ -14,6 +14,10 @@ from dataclasses import dataclass
 # --- Figures and the summary table -------------------------------------------------------
 
 
+# The target of a figure that is reported for information and judged against nothing.
+INFORMATION_ONLY = "(report only)"
+
+
 @dataclass(frozen=True)
 class Figure:
     """One measured figure against its target. `passed` is None when it could not be
@@ -26,6 +30,8 @@ class Figure:
 
     @property
     def mark(self) -> str:
+        if self.target == INFORMATION_ONLY:
+            return "INFO"
         if self.passed is None:
             return "ERROR"
         return "PASS" if self.passed else "FAIL"
@@ -57,9 +63,10 @@ def summary_table(figures: list[Figure]) -> str:
         cells = [row[column].ljust(widths[column]) for column in range(3)] + [row[3]]
         lines.append("  ".join(cells).rstrip())
     lines.insert(1, "  ".join("-" * width for width in widths) + "  -----")
-    passed = sum(1 for f in figures if f.passed)
-    failed = sum(1 for f in figures if f.passed is False)
-    errors = sum(1 for f in figures if f.passed is None)
+    judged = [f for f in figures if f.target != INFORMATION_ONLY]
+    passed = sum(1 for f in judged if f.passed)
+    failed = sum(1 for f in judged if f.passed is False)
+    errors = sum(1 for f in judged if f.passed is None)
     lines.append(f"{passed} targets met, {failed} missed, {errors} not measured")
     return "\n".join(lines)
 

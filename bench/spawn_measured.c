@@ -1,10 +1,10 @@
 /* bench/spawn_measured.c — runs one program and prints what it cost, as wait4 reports it for
  * that child alone: exit status, user and system CPU time, peak resident memory, wall time.
  *
- *   duopit_spawn_measured TIMEOUT_S STDIN STDOUT STDERR PROGRAM [ARG...]
+ *   duopit_spawn_measured TIMEOUT_S STDIN STDOUT STDERR [--keep-environment] PROGRAM [ARG...]
  *
  * The program runs in the current directory with the three files as its standard handles
- * and an empty environment. It is started from this small static process rather than from
+ * and an empty environment, or this process's own with --keep-environment. It is started from this small static process rather than from
  * the measuring script because the kernel counts, in a child's peak memory, the memory of
  * the process it was forked from: forked from a large interpreter, every program would seem
  * to need the interpreter's megabytes. A program still running after TIMEOUT_S seconds is
@@ -53,6 +53,16 @@ int main(int argc, char **argv) {
   }
   const unsigned timeout_s = (unsigned)strtoul(argv[1], NULL, 10);
   char *empty_environment[] = {NULL};
+  char **environment = empty_environment;
+  int program = first_program_argument;
+  if (strcmp(argv[program], "--keep-environment") == 0) {
+    environment = environ;
+    ++program;
+    if (program >= argc) {
+      fprintf(stderr, "%s: no program to run\n", argv[0]);
+      return 2;
+    }
+  }
   const long long started = now_ns();
   const pid_t pid = fork();
   if (pid < 0) {
@@ -64,7 +74,7 @@ int main(int argc, char **argv) {
     open_onto(argv[3], O_WRONLY | O_CREAT | O_TRUNC, 1);
     open_onto(argv[4], O_WRONLY | O_CREAT | O_TRUNC, 2);
     alarm(timeout_s); /* the pending alarm survives exec */
-    execve(argv[first_program_argument], argv + first_program_argument, empty_environment);
+    execve(argv[program], argv + program, environment);
     _exit(exec_failed_status);
   }
   int status = 0;

@@ -245,6 +245,16 @@ class Summary(unittest.TestCase):
         # The marks line up in one column.
         self.assertEqual(len({line.rfind(" ") for line in lines[2:5]}), 1)
 
+    def test_information_only_figures_are_not_counted(self):
+        table = figures.summary_table([
+            figures.at_most("instructions", 1.9, 2.0),
+            figures.Figure("instructions, empty environment", "3.200", figures.INFORMATION_ONLY,
+                           True),
+        ])
+        lines = table.splitlines()
+        self.assertTrue(lines[3].endswith("INFO"))
+        self.assertEqual(lines[-1], "1 targets met, 0 missed, 0 not measured")
+
 
 if __name__ == "__main__":
     unittest.main()
