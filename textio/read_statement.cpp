@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <limits>
 #include <optional>
 
 #include "textio/convert_real.hpp"
@@ -266,7 +267,7 @@ ReadStatement::Step ReadStatement::take_line_end() {
 
 // The characters before "*" are a count; what follows is the value it repeats (a null value
 // when a separator follows at once). Only one count may precede a value, and it must be
-// positive.
+// non-zero.
 ReadStatement::Step ReadStatement::take_repeat_count() {
   const RepeatCount count =
       value_too_long_
@@ -278,11 +279,13 @@ ReadStatement::Step ReadStatement::take_repeat_count() {
   if (count_given_) {
     return fail(ReadStatus::repeat_twice);
   }
-  if (count.value <= 0) {
+  if (count.value == 0) {
     return fail(ReadStatus::repeat_zero);
   }
   count_given_ = true;
-  repeat_left_ = count.value - 1;
+  // A negative count is taken as a very large one: with one destination only the value
+  // that follows it shows.
+  repeat_left_ = count.value > 0 ? count.value - 1 : std::numeric_limits<std::int32_t>::max();
   value_length_ = 0;
   return Step::more;
 }

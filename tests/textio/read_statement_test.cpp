@@ -114,7 +114,7 @@ const Line lines[] = {
     {"1*2*3", ReadStatus::repeat_twice, untouched},
     {"1* 5", ReadStatus::ok, untouched},
     {"1*5", ReadStatus::ok, 5.0},
-    {"-2*5", ReadStatus::repeat_zero, untouched},
+    {"-2*5", ReadStatus::ok, 5.0},  // a negative count acts as a very large one
     // A count right before the line end stands for null values; no further line is read.
     {"2*", ReadStatus::ok, untouched},
     // Empty quotes and parentheses are null values; filled ones are never reals.
