@@ -1,9 +1,11 @@
 // textio/convert_real.cpp — the syntax check and the decimal-to-binary conversion of a typed real.
-// Pure: no I/O, no globals, no allocation. No floating-point arithmetic is done here: the
-// common cases are rounded in 128-bit integer arithmetic and assembled from bits, and the
-// rest goes to the library conversion, whose paths for those cases are integer-only too.
-// So the result never depends on the rounding mode or precision control, and no trap can
-// be raised whatever the trap masks.
+// Pure: no I/O, no globals, no allocation. No floating-point arithmetic is done here: a
+// significand of up to 19 digits is multiplied by a 128-bit power of five from a table and
+// rounded from the 192-bit product, with an exact comparison or the library conversion for
+// the rare products too close to a rounding boundary to decide it; longer significands are
+// bracketed between two 19-digit ones, or rounded in exact 128-bit arithmetic. The library's
+// paths for the cases it still gets are integer-only too. So the result never depends on the
+// rounding mode or precision control, and no trap can be raised whatever the trap masks.
 #include "textio/convert_real.hpp"
 
 #include <algorithm>
@@ -13,8 +15,11 @@
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <system_error>
+
+#include "textio/powers_of_five.hpp"
 
 namespace duopit::textio {
 namespace {
@@ -59,6 +64,53 @@ static_assert(power_widths[max_divisor_power] < 128 - significand_bits);
 constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
 constexpr bool is_sign(char c) { return c == '+' || c == '-'; }
 constexpr bool is_exponent_letter(char c) { return c == 'E' || c == 'e' || c == 'D' || c == 'd'; }
+
+// Eight characters as one word, the first in the lowest byte whatever the byte order.
+inline std::uint64_t load_eight(const char* first) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, first, sizeof word);
+  if constexpr (std::endian::native == std::endian::big) {
+    std::uint64_t swapped = 0;
+    for (int i = 0; i < 8; ++i) {
+      swapped = (swapped << 8) | ((word >> (8 * i)) & 0xFF);
+    }
+    word = swapped;
+  }
+  return word;
+}
+
+constexpr std::uint64_t byte_pattern(std::uint8_t byte) { return 0x0101'0101'0101'0101u * byte; }
+
+// Every byte lies in '0' (0x30) .. '9' (0x39): its high half is 3, and it stays 3 when 6 is
+// added (0x3A and up reach 0x40). The first test leaves no byte that the addition could
+// carry out of.
+constexpr bool all_eight_digits(std::uint64_t word) {
+  const std::uint64_t high_halves = byte_pattern(0xF0);
+  return (word & high_halves) == byte_pattern(0x30) &&
+         ((word + byte_pattern(0x06)) & high_halves) == byte_pattern(0x30);
+}
+
+// The number written by eight digit characters, the first (most significant) in the lowest
+// byte. Step 1 makes each even byte the two-digit number d(i) x 10 + d(i+1) (at most 99, so
+// no byte carries). Step 2 gathers pairs p0 .. p3 (bytes 0, 2, 4, 6) in bits 32..63 of two
+// products: p0 x 10^6 + p2 x 10^2 and p1 x 10^4 + p3; the partial products left in bits 0..31
+// stay below 10^4 together, so they carry nothing upwards.
+constexpr std::uint32_t eight_digits_value(std::uint64_t word) {
+  std::uint64_t digits = word - byte_pattern(0x30);
+  digits = digits * 10 + (digits >> 8);
+  constexpr std::uint64_t pair_mask = 0x0000'00FF'0000'00FFu;
+  constexpr std::uint64_t outer = 100 + (std::uint64_t{1'000'000} << 32);
+  constexpr std::uint64_t inner = 1 + (std::uint64_t{10'000} << 32);
+  return static_cast<std::uint32_t>(
+      ((digits & pair_mask) * outer + ((digits >> 16) & pair_mask) * inner) >> 32);
+}
+static_assert(eight_digits_value(0x3837'3635'3433'3231u) == 12'345'678);  // "12345678"
+static_assert(eight_digits_value(0x3030'3030'3030'3030u) == 0);
+static_assert(eight_digits_value(0x3939'3939'3939'3939u) == 99'999'999);
+static_assert(all_eight_digits(0x3939'3030'3939'3030u));
+static_assert(!all_eight_digits(0x3939'3A30'3939'3030u));  // ':' just above '9'
+static_assert(!all_eight_digits(0x3939'2F30'3939'3030u));  // '/' just below '0'
+static_assert(!all_eight_digits(0x2E39'3030'3939'3030u));  // a point last
 
 // What one pass over the text finds. The number is kept × 10^(scale + exponent), where kept
 // is the integer made of the first (up to 24) significant digits. The scanners set every
@@ -132,6 +184,14 @@ std::size_t scan_mantissa(std::string_view text, std::size_t pos, NumberText& nu
   const auto take_digits = [&] {
     const std::size_t first = at;
     const std::size_t limit = size - at > room ? at + room : size;
+    while (limit - at >= 8) {
+      const std::uint64_t word = load_eight(text.data() + at);
+      if (!all_eight_digits(word)) {
+        break;
+      }
+      value = value * 100'000'000 + eight_digits_value(word);
+      at += 8;
+    }
     while (at < limit && is_digit(text[at])) {
       value = value * 10 + static_cast<unsigned>(text[at] - '0');
       ++at;
@@ -298,6 +358,145 @@ std::optional<double> convert_exactly(Uint128 kept, std::int64_t power) {
   return round_to_real(quotient, numerator - quotient * divisor != 0, -shift);
 }
 
+// --- Rounding from the product with a power of five -----------------------------------------
+//
+// w x 10^q = w x 5^q x 2^q. With the significand normalised, W = w x 2^lz in [2^63, 2^64),
+// and the table entry T of 5^q (128 bits, 5^q = (T + d) x 2^e5, 0 <= d < 1):
+//
+//   w x 10^q = X x 2^(e5 + q - lz),   X = P + W x d,   P = W x T   (192 bits, top bit 190 or 191)
+//
+// P is known exactly; the part of X it misses, W x d, is below 2^64 and is zero when the
+// entry is exact. The real keeps the bits of X from a position `unit` up (53 bits, fewer for
+// a subnormal), rounds on the bit below and needs to know whether anything lies further down:
+//
+//   bit  191 ........ unit | unit-1 | unit-2 ........ 64 | 63 ........ 0
+//        significand       | round  |  rest of P         | where W x d lands
+//
+// Adding W x d can change the bits from unit - 1 up only by a carry, which needs every bit
+// of P from 64 to unit - 2 to be one: then the product alone cannot decide the rounding.
+
+constexpr int min_power_read = -342;  // 10^19 x 10^-343 is below half the smallest subnormal
+constexpr int max_power_read = 308;   // 1 x 10^309 is above the largest real
+static_assert(pow5_min <= min_power_read && pow5_max >= max_power_read);
+
+constexpr int min_unit_exponent = -1074;  // the last bit of the smallest subnormal
+constexpr std::uint64_t infinity_bits = std::uint64_t{0x7FF} << (significand_bits - 1);
+
+// A real cut at its last bit: head = floor(value / 2^(unit_exponent - 1)), the significand
+// with one more bit to round on, and whether anything below that bit is nonzero.
+struct Cut {
+  std::uint64_t head;
+  int unit_exponent;  // the power of two of the significand's last bit
+  bool sticky;
+};
+
+// The bits of the nearest real to the cut value, ties to even. Normal or subnormal alike:
+// a significand of 2^53 (or 2^52 for a subnormal) that the rounding carries into moves the
+// exponent field up by itself. infinity_bits or more: the value is too large.
+constexpr std::uint64_t round_cut(Cut cut) {
+  const std::uint64_t significand = cut.head >> 1;
+  const bool round_bit = (cut.head & 1) != 0;
+  const bool odd = (significand & 1) != 0;
+  // The unit exponent is min_unit_exponent for a subnormal, and significand_bits - 1 below
+  // the real's exponent for a normal real, whose significand brings its own leading one.
+  const auto field = static_cast<std::uint64_t>(cut.unit_exponent - min_unit_exponent);
+  return (field << (significand_bits - 1)) +
+         significand + static_cast<std::uint64_t>(round_bit & (cut.sticky | odd));
+}
+
+// The cut of w x 10^q read from P alone, and whether it is undecided: then X may reach
+// (head + 1) x 2^(unit - 1), and only a comparison with that boundary can tell.
+struct Estimate {
+  Cut cut;
+  bool undecided;
+};
+
+Estimate estimate_product(std::uint64_t w, int q) {
+  assert(w != 0 && q >= min_power_read && q <= max_power_read);
+  const int lz = std::countl_zero(w);
+  const std::uint64_t normalised = w << lz;
+  const Pow5& entry = pow5(q);
+  const Uint128 upper = Uint128{normalised} * entry.hi;
+  const Uint128 lower = Uint128{normalised} * entry.lo;
+  const Uint128 top = upper + (lower >> 64);  // P >> 64; P < 2^192, so no carry is lost
+  const auto high = static_cast<std::uint64_t>(top >> 64);  // bits 128..191 of P
+  const auto middle = static_cast<std::uint64_t>(top);      // bits 64..127
+  const auto low = static_cast<std::uint64_t>(lower);       // bits 0..63
+  const int exponent2 = entry.exp2 + q - lz;
+  const int top_bit = 191 - std::countl_zero(high);
+  const int unit = std::max(top_bit - (significand_bits - 1), min_unit_exponent - exponent2);
+  if (unit - 1 > 191) {  // X < 2^192 is below half the smallest subnormal
+    return {{0, min_unit_exponent, true}, false};
+  }
+  // The round bit, unit - 1, lies in the high word: unit >= top_bit - 52 >= 138.
+  const int shift = unit - 1 - 128;
+  const std::uint64_t rest_mask = (std::uint64_t{1} << shift) - 1;
+  const std::uint64_t rest = high & rest_mask;
+  const bool exact = q >= 0 && q <= pow5_exact_max;
+  const bool sticky = !exact || (rest | middle | low) != 0;
+  const bool undecided = !exact && middle == ~std::uint64_t{0} && rest == rest_mask;
+  return {{high >> shift, unit + exponent2, sticky}, undecided};
+}
+
+// The cut once the sign of w x 10^q - (head + 1) x 2^(unit_exponent - 1) is known.
+constexpr Cut settle_cut(Cut below, int order) {
+  if (order < 0) {
+    return below;  // already sticky: X lies strictly between P and the boundary
+  }
+  return {below.head + 1, below.unit_exponent, order > 0};
+}
+
+// 5^0 .. 5^27, the powers of five below 2^64.
+constexpr int max_small_pow5 = 27;
+constexpr std::array<std::uint64_t, max_small_pow5 + 1> small_powers_of_five = [] {
+  std::array<std::uint64_t, max_small_pow5 + 1> powers{};
+  powers[0] = 1;
+  for (int i = 1; i <= max_small_pow5; ++i) {
+    powers[i] = powers[i - 1] * 5;
+  }
+  return powers;
+}();
+
+// The sign of w x 10^-n - b x 2^g, exactly, for 1 <= n <= 27 and b < 2^56: the sign of
+// w - b x 5^n x 2^(g + n), where b x 5^n < 2^119. The caller brings the two sides within a
+// factor of two of each other, so neither shifted side leaves 128 bits.
+int compare_with_boundary(std::uint64_t w, int n, std::uint64_t b, int g) {
+  assert(n >= 1 && n <= max_small_pow5 && b < (std::uint64_t{1} << 56));
+  Uint128 left = w;
+  Uint128 right = Uint128{b} * small_powers_of_five[n];
+  const int twos = g + n;
+  if (twos >= 0) {
+    assert(bit_width(right) + twos <= 66);
+    right <<= twos;
+  } else {
+    assert(bit_width(left) - twos <= 120);
+    left <<= -twos;
+  }
+  return (left > right) - (left < right);
+}
+
+// round_product's answer when the product cannot decide. No real has these bits, nor does
+// a value too large: those stay below 2^63.
+constexpr std::uint64_t undecided_bits = ~std::uint64_t{0};
+
+// The bits of the real nearest to w x 10^q, or undecided_bits when the product cannot
+// decide and no exact comparison in 128 bits can: a value only ever lies on a boundary when
+// its power of ten is negative and w is divisible by 5^-q, so with q from -27 on; with an
+// exact table entry nothing is missing from the product. (A plain word is returned rather
+// than an optional: that keeps the result in a register.)
+std::uint64_t round_product(std::uint64_t w, int q) {
+  const Estimate estimate = estimate_product(w, q);
+  if (!estimate.undecided) {
+    return round_cut(estimate.cut);
+  }
+  if (q >= 0 || q < -max_small_pow5) {
+    return undecided_bits;
+  }
+  const Cut& cut = estimate.cut;
+  const int order = compare_with_boundary(w, -q, cut.head + 1, cut.unit_exponent - 1);
+  return round_cut(settle_cut(cut, order));
+}
+
 // The kept digits as written (at most 24 and a point) and "e" with the power that then
 // applies to them: the number in the library's syntax, without the digits to drop.
 char* write_normalised(const NumberText& number, std::string_view text, std::int64_t power,
@@ -340,19 +539,48 @@ Converted convert_by_library(const NumberText& number, std::string_view text,
   return {ConvertStatus::bad_syntax, 0.0};
 }
 
+Converted from_bits(std::uint64_t magnitude, bool negative) {
+  if (magnitude >= infinity_bits) {
+    return {ConvertStatus::too_large, 0.0};
+  }
+  return {ConvertStatus::ok, std::bit_cast<double>(negative ? magnitude | sign_bit : magnitude)};
+}
+
+// Both reals the same, or both too large.
+constexpr bool same_real(std::uint64_t a, std::uint64_t b) {
+  return a == b || (a >= infinity_bits && b >= infinity_bits);
+}
+
+// The value is kept x 10^power. Up to 19 kept digits go to the product with a power of five
+// directly. Longer ones are cut to their first 19, w, and the value lies strictly between
+// w and w + 1 (in units of their last digit) unless the digits cut off are zeros: when both
+// bounds round to the same real, so does the value, as rounding never decreases.
 Converted value_of(const NumberText& number, std::string_view text) {
   if (number.kept_count == 0) {
     return signed_zero(number.negative);
   }
   const std::int64_t power = number.scale + number.exponent;
-  if (power > max_exponent) {
-    return {ConvertStatus::too_large, 0.0};
+  const std::uint64_t w = number.leading;
+  const std::int64_t q = power + std::max(0, number.kept_count - leading_digits);
+  if (q > max_power_read) {
+    return {ConvertStatus::too_large, 0.0};  // w >= 1
   }
-  if (power < -max_exponent) {
-    return signed_zero(number.negative);
+  if (q < min_power_read) {
+    return signed_zero(number.negative);  // w + 1 <= 10^19
   }
-  if (const std::optional<double> exact = convert_exactly(kept_value(number), power)) {
-    return {ConvertStatus::ok, with_sign(*exact, number.negative)};
+  if (number.kept_count <= leading_digits || number.trailing == 0) {
+    if (const std::uint64_t bits = round_product(w, static_cast<int>(q)); bits != undecided_bits) {
+      return from_bits(bits, number.negative);
+    }
+  } else {
+    const std::uint64_t below = round_product(w, static_cast<int>(q));
+    const std::uint64_t above = round_product(w + 1, static_cast<int>(q));
+    if (below != undecided_bits && above != undecided_bits && same_real(below, above)) {
+      return from_bits(below, number.negative);
+    }
+    if (const std::optional<double> exact = convert_exactly(kept_value(number), power)) {
+      return {ConvertStatus::ok, with_sign(*exact, number.negative)};
+    }
   }
   return convert_by_library(number, text, power);
 }

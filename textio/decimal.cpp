@@ -14,6 +14,8 @@
 #include <cassert>
 #include <cstdint>
 
+#include "textio/powers_of_five.hpp"
+
 namespace duopit::textio {
 namespace {
 
@@ -43,123 +45,11 @@ struct U128 {
 #endif
 }
 
-// --- Powers of five, 128 bits each, built at compile time --------------------------------
+// --- Powers of five ----------------------------------------------------------------------
 
-// 5^j = (hi x 2^64 + lo + d) x 2^exp2 with 2^127 <= hi x 2^64 + lo < 2^128 and 0 <= d < 1;
-// d is 0 for 0 <= j <= 55, where 5^j has at most 128 bits.
-struct Pow5 {
-  std::uint64_t hi;
-  std::uint64_t lo;
-  int exp2;
-};
-
-// j = 17 - floor(log10(2^n)) for n from -1074 to 1023 lies in [-290, 341].
-constexpr int pow5_min = -292;
-constexpr int pow5_max = 343;
-constexpr int pow5_exact_max = 55;
-
-// Unsigned integer of up to 40 x 32 bits, for building the table only.
-struct TableInteger {
-  std::array<std::uint32_t, 40> limbs{};
-  int used = 0;
-};
-
-constexpr void multiply_small(TableInteger& x, std::uint32_t factor) {
-  std::uint64_t carry = 0;
-  for (int i = 0; i < x.used; ++i) {
-    const std::uint64_t t = static_cast<std::uint64_t>(x.limbs[i]) * factor + carry;
-    x.limbs[i] = static_cast<std::uint32_t>(t);
-    carry = t >> 32;
-  }
-  if (carry != 0) {
-    x.limbs[x.used++] = static_cast<std::uint32_t>(carry);
-  }
-}
-
-constexpr void divide_small(TableInteger& x, std::uint32_t divisor) {
-  std::uint64_t remainder = 0;
-  for (int i = x.used - 1; i >= 0; --i) {
-    const std::uint64_t t = (remainder << 32) | x.limbs[i];
-    x.limbs[i] = static_cast<std::uint32_t>(t / divisor);
-    remainder = t % divisor;
-  }
-  while (x.used > 0 && x.limbs[x.used - 1] == 0) {
-    --x.used;
-  }
-}
-
-constexpr int bit_length(const TableInteger& x) {
-  return x.used == 0 ? 0 : 32 * (x.used - 1) + std::bit_width(x.limbs[x.used - 1]);
-}
-
-// Bits [pos, pos + 32) of x; bits below 0 read as zero.
-constexpr std::uint32_t bits_at(const TableInteger& x, int pos) {
-  std::uint64_t window = 0;
-  for (int b = 1; b >= 0; --b) {
-    const int limb = (pos >> 5) + b;
-    window <<= 32;
-    if (limb >= 0 && limb < x.used) {
-      window |= x.limbs[limb];
-    }
-  }
-  const int offset = pos & 31;  // pos >> 5 floors, so the offset is always 0..31
-  return static_cast<std::uint32_t>(window >> offset);
-}
-
-// The top 128 bits of x, and the power of two they stand for.
-constexpr Pow5 top_128_bits(const TableInteger& x, int extra_exp2) {
-  const int low = bit_length(x) - 128;
-  const std::uint64_t w0 = bits_at(x, low);
-  const std::uint64_t w1 = bits_at(x, low + 32);
-  const std::uint64_t w2 = bits_at(x, low + 64);
-  const std::uint64_t w3 = bits_at(x, low + 96);
-  return {(w3 << 32) | w2, (w1 << 32) | w0, low + extra_exp2};
-}
-
-constexpr std::array<Pow5, pow5_max + 1> make_positive_powers() {
-  std::array<Pow5, pow5_max + 1> table{};
-  TableInteger x;
-  x.limbs[0] = 1;
-  x.used = 1;
-  for (int j = 0; j <= pow5_max; ++j) {
-    table[j] = top_128_bits(x, 0);
-    multiply_small(x, 5);
-  }
-  return table;
-}
-
-// 5^-n = floor(2^1024 / 5^n) x 2^-1024, cut to 128 bits; repeated division by 5 gives the
-// same floor as one division by 5^n.
-constexpr int reciprocal_scale_bits = 1024;
-
-constexpr std::array<Pow5, -pow5_min + 1> make_negative_powers() {
-  std::array<Pow5, -pow5_min + 1> table{};
-  TableInteger x;
-  x.limbs[reciprocal_scale_bits / 32] = 1;
-  x.used = reciprocal_scale_bits / 32 + 1;
-  table[0] = top_128_bits(x, -reciprocal_scale_bits);
-  for (int n = 1; n <= -pow5_min; ++n) {
-    divide_small(x, 5);
-    table[n] = top_128_bits(x, -reciprocal_scale_bits);
-  }
-  return table;
-}
-
-constexpr std::array<Pow5, pow5_max + 1> positive_powers = make_positive_powers();
-constexpr std::array<Pow5, -pow5_min + 1> negative_powers = make_negative_powers();
-
-static_assert(positive_powers[0].hi == (std::uint64_t{1} << 63) && positive_powers[0].lo == 0 &&
-              positive_powers[0].exp2 == -127);
-static_assert(positive_powers[1].hi == (std::uint64_t{5} << 61) && positive_powers[1].exp2 == -125);
-// 5^-1 = 0.2 = 0.0011 0011 ... in binary: the top 128 bits are 0xCCCC...CCCC x 2^-130.
-static_assert(negative_powers[1].hi == 0xCCCCCCCCCCCCCCCCu && negative_powers[1].lo == 0xCCCCCCCCCCCCCCCCu &&
-              negative_powers[1].exp2 == -130);
-
-[[nodiscard]] const Pow5& pow5(int j) {
-  assert(j >= pow5_min && j <= pow5_max);
-  return j >= 0 ? positive_powers[static_cast<std::size_t>(j)]
-                : negative_powers[static_cast<std::size_t>(-j)];
-}
+// j = 17 - floor(log10(2^n)) for n from -1074 to 1023 lies in [-290, 341], inside the table
+// of textio/powers_of_five.hpp.
+static_assert(pow5_min <= -292 && pow5_max >= 343);
 
 // floor(mn x 5^j x 2^(en + j)) from the 128-bit table entry of 5^j, for a product below 2^64.
 // P = mn x (hi, lo) has 192 bits and the quotient is floor(P / 2^sh) with sh from 127 to 135.
