@@ -170,63 +170,95 @@ std::size_t scan_long_digits(std::string_view text, std::size_t pos, bool point,
   return pos;
 }
 
-// The mantissa. Leading zeros only place the point. The first 19 significant digits are
-// taken by loops that cost one 64-bit multiply-add per digit; a longer mantissa goes on in
-// scan_long_digits.
+// Digits from `at` on into `value`, eight at a time while eight are there. The value wraps
+// when there are more than 19 digits; the caller then reads them again with a limit.
+inline std::size_t take_digits(std::string_view text, std::size_t at, std::uint64_t& value) {
+  const std::size_t size = text.size();
+  while (size - at >= 8) {
+    const std::uint64_t word = load_eight(text.data() + at);
+    if (!all_eight_digits(word)) {
+      break;
+    }
+    value = value * 100'000'000 + eight_digits_value(word);
+    at += 8;
+  }
+  for (; at < size; ++at) {
+    const unsigned digit = static_cast<unsigned char>(text[at]) - unsigned{'0'};
+    if (digit > 9) {
+      break;
+    }
+    value = value * 10 + digit;
+  }
+  return at;
+}
+
+// A mantissa of more than 19 significant digits, read again from its first significant
+// digit, `kept_first`, with the point (if any) at `point_at`: the first 19 digits go into
+// `leading`, and scan_long_digits takes the rest.
+std::size_t scan_long_mantissa(std::string_view text, std::size_t kept_first, std::size_t point_at,
+                               NumberText& number) {
+  std::uint64_t value = 0;
+  std::size_t at = kept_first;
+  for (int taken = 0; taken < leading_digits; ++at) {
+    if (at != point_at) {
+      value = value * 10 + static_cast<unsigned>(text[at] - '0');
+      ++taken;
+    }
+  }
+  const bool point = point_at < at;                  // passed among the first 19 digits
+  const bool integer_digits = point_at > kept_first;  // or the point comes later
+  number.digits_dropped = false;
+  number.leading = value;
+  number.kept_count = leading_digits;
+  number.scale = point ? -static_cast<std::int64_t>(at - point_at - 1) : 0;
+  number.kept_first = kept_first;
+  number.kept_last = at;
+  number.kept_fraction = point && integer_digits ? static_cast<std::int64_t>(at - point_at - 1) : 0;
+  return scan_long_digits(text, at, point, point && integer_digits, number);
+}
+
+// The mantissa. Leading zeros only place the point. The digits are taken by loops that cost
+// one 64-bit multiply-add per digit, or per eight; a mantissa of more than 19 significant
+// digits is then read again by scan_long_mantissa, which keeps 24 of them.
 std::size_t scan_mantissa(std::string_view text, std::size_t pos, NumberText& number) {
   const std::size_t size = text.size();
   std::size_t at = pos;
   while (at < size && text[at] == '0') {
     ++at;
   }
-  std::size_t room = leading_digits;  // significant digits the first loops may still take
+  std::size_t kept_first = at;
   std::uint64_t value = 0;
-  const auto take_digits = [&] {
-    const std::size_t first = at;
-    const std::size_t limit = size - at > room ? at + room : size;
-    while (limit - at >= 8) {
-      const std::uint64_t word = load_eight(text.data() + at);
-      if (!all_eight_digits(word)) {
-        break;
-      }
-      value = value * 100'000'000 + eight_digits_value(word);
-      at += 8;
-    }
-    while (at < limit && is_digit(text[at])) {
-      value = value * 10 + static_cast<unsigned>(text[at] - '0');
-      ++at;
-    }
-    room -= at - first;
-  };
-  number.kept_first = at;
-  take_digits();
-  const bool integer_digits = room != leading_digits;
+  at = take_digits(text, at, value);
+  const bool integer_digits = at != kept_first;
   bool any_digit = at > pos;
-  bool point = false;
-  std::size_t fraction = 0;  // the first character after the point
-  if (room != 0 && at < size && text[at] == '.') {
-    point = true;
-    fraction = ++at;
+  std::size_t point_at = std::string_view::npos;
+  if (at < size && text[at] == '.') {
+    point_at = at++;
     if (!integer_digits) {  // zeros after the point and before any other digit only scale
       while (at < size && text[at] == '0') {
         ++at;
       }
-      number.kept_first = at;
+      kept_first = at;
     }
-    take_digits();
-    any_digit = any_digit || at > fraction;
+    at = take_digits(text, at, value);
+    any_digit = any_digit || at > point_at + 1;
   }
+  const bool point = point_at != std::string_view::npos;
+  // The point stands among the kept digits only when there are digits before it.
+  const std::size_t kept_count = at - kept_first - (point && integer_digits ? 1 : 0);
   number.has_digits = any_digit;
+  if (kept_count > leading_digits) {
+    return scan_long_mantissa(text, kept_first, point_at, number);
+  }
+  const std::int64_t fraction_digits = point ? static_cast<std::int64_t>(at - point_at - 1) : 0;
   number.digits_dropped = false;
   number.leading = value;
   number.trailing = 0;
-  number.kept_count = leading_digits - static_cast<int>(room);
-  number.scale = point ? -static_cast<std::int64_t>(at - fraction) : 0;
+  number.kept_count = static_cast<int>(kept_count);
+  number.scale = -fraction_digits;
+  number.kept_first = kept_first;
   number.kept_last = at;
-  number.kept_fraction = point && integer_digits ? static_cast<std::int64_t>(at - fraction) : 0;
-  if (room == 0) {
-    return scan_long_digits(text, at, point, point && integer_digits, number);
-  }
+  number.kept_fraction = integer_digits ? fraction_digits : 0;
   return at;
 }
 
@@ -382,36 +414,35 @@ static_assert(pow5_min <= min_power_read && pow5_max >= max_power_read);
 constexpr int min_unit_exponent = -1074;  // the last bit of the smallest subnormal
 constexpr std::uint64_t infinity_bits = std::uint64_t{0x7FF} << (significand_bits - 1);
 
-// A real cut at its last bit: head = floor(value / 2^(unit_exponent - 1)), the significand
-// with one more bit to round on, and whether anything below that bit is nonzero.
+// A real cut at its last bit. `head` holds the significand and one more bit to round on;
+// `field` is what the significand's unit contributes to the exponent field: the real's
+// exponent + 1022 for a normal real, whose significand brings its own leading one into the
+// field, and 0 for a subnormal.
 struct Cut {
   std::uint64_t head;
-  int unit_exponent;  // the power of two of the significand's last bit
-  bool sticky;
+  std::uint64_t field;
+  bool sticky;  // something nonzero lies below the round bit
 };
 
-// The bits of the nearest real to the cut value, ties to even. Normal or subnormal alike:
-// a significand of 2^53 (or 2^52 for a subnormal) that the rounding carries into moves the
-// exponent field up by itself. infinity_bits or more: the value is too large.
+// The bits of the nearest real to the cut value, ties to even. A significand that the
+// rounding carries into the next power of two moves the exponent field up by itself, from
+// a subnormal to the smallest normal too. infinity_bits or more: the value is too large.
 constexpr std::uint64_t round_cut(Cut cut) {
   const std::uint64_t significand = cut.head >> 1;
-  const bool round_bit = (cut.head & 1) != 0;
-  const bool odd = (significand & 1) != 0;
-  // The unit exponent is min_unit_exponent for a subnormal, and significand_bits - 1 below
-  // the real's exponent for a normal real, whose significand brings its own leading one.
-  const auto field = static_cast<std::uint64_t>(cut.unit_exponent - min_unit_exponent);
-  return (field << (significand_bits - 1)) +
-         significand + static_cast<std::uint64_t>(round_bit & (cut.sticky | odd));
+  const std::uint64_t round_up = cut.head & (cut.sticky ? 1 : significand) & 1;
+  return (cut.field << (significand_bits - 1)) + significand + round_up;
 }
 
-// The cut of w x 10^q read from P alone, and whether it is undecided: then X may reach
-// (head + 1) x 2^(unit - 1), and only a comparison with that boundary can tell.
+// The cut of w x 10^q read from P alone; when `undecided`, X may reach the boundary
+// (head + 1) x 2^(unit - 1), and only a comparison with it can tell. `boundary_exponent`
+// is that boundary's power of two in the value's own units.
 struct Estimate {
   Cut cut;
   bool undecided;
+  int boundary_exponent;
 };
 
-Estimate estimate_product(std::uint64_t w, int q) {
+inline Estimate estimate_product(std::uint64_t w, int q) {
   assert(w != 0 && q >= min_power_read && q <= max_power_read);
   const int lz = std::countl_zero(w);
   const std::uint64_t normalised = w << lz;
@@ -422,28 +453,32 @@ Estimate estimate_product(std::uint64_t w, int q) {
   const auto high = static_cast<std::uint64_t>(top >> 64);  // bits 128..191 of P
   const auto middle = static_cast<std::uint64_t>(top);      // bits 64..127
   const auto low = static_cast<std::uint64_t>(lower);       // bits 0..63
-  const int exponent2 = entry.exp2 + q - lz;
-  const int top_bit = 191 - std::countl_zero(high);
-  const int unit = std::max(top_bit - (significand_bits - 1), min_unit_exponent - exponent2);
-  if (unit - 1 > 191) {  // X < 2^192 is below half the smallest subnormal
-    return {{0, min_unit_exponent, true}, false};
+  const int exponent2 = entry.exp2 + q - lz;                // the value is X x 2^exponent2
+  // A normal real keeps 53 bits from the top bit, 191 - zeros, down: its unit is
+  // 139 - zeros, and its field 139 - zeros + exponent2 - min_unit_exponent. A field of 0
+  // or less means a subnormal: the unit rises to min_unit_exponent - exponent2 instead.
+  const int zeros = std::countl_zero(high);  // 0 or 1, as P >= 2^190
+  const int normal_field = 139 - zeros + exponent2 - min_unit_exponent;
+  const int deficit = std::max(0, -normal_field);
+  const int shift = 10 - zeros + deficit;  // unit - 1 - 128: where the round bit sits in `high`
+  if (shift > 63) {  // the round bit lies above P: X < 2^192 is below half the smallest subnormal
+    return {{0, 0, false}, false, 0};
   }
-  // The round bit, unit - 1, lies in the high word: unit >= top_bit - 52 >= 138.
-  const int shift = unit - 1 - 128;
   const std::uint64_t rest_mask = (std::uint64_t{1} << shift) - 1;
   const std::uint64_t rest = high & rest_mask;
   const bool exact = q >= 0 && q <= pow5_exact_max;
   const bool sticky = !exact || (rest | middle | low) != 0;
   const bool undecided = !exact && middle == ~std::uint64_t{0} && rest == rest_mask;
-  return {{high >> shift, unit + exponent2, sticky}, undecided};
+  return {{high >> shift, static_cast<std::uint64_t>(normal_field + deficit), sticky}, undecided,
+          shift + 128 + exponent2};
 }
 
-// The cut once the sign of w x 10^q - (head + 1) x 2^(unit_exponent - 1) is known.
+// The cut once the sign of w x 10^q - (head + 1) x 2^boundary_exponent is known.
 constexpr Cut settle_cut(Cut below, int order) {
   if (order < 0) {
     return below;  // already sticky: X lies strictly between P and the boundary
   }
-  return {below.head + 1, below.unit_exponent, order > 0};
+  return {below.head + 1, below.field, order > 0};
 }
 
 // 5^0 .. 5^27, the powers of five below 2^64.
@@ -484,7 +519,7 @@ constexpr std::uint64_t undecided_bits = ~std::uint64_t{0};
 // its power of ten is negative and w is divisible by 5^-q, so with q from -27 on; with an
 // exact table entry nothing is missing from the product. (A plain word is returned rather
 // than an optional: that keeps the result in a register.)
-std::uint64_t round_product(std::uint64_t w, int q) {
+inline std::uint64_t round_product(std::uint64_t w, int q) {
   const Estimate estimate = estimate_product(w, q);
   if (!estimate.undecided) {
     return round_cut(estimate.cut);
@@ -492,9 +527,8 @@ std::uint64_t round_product(std::uint64_t w, int q) {
   if (q >= 0 || q < -max_small_pow5) {
     return undecided_bits;
   }
-  const Cut& cut = estimate.cut;
-  const int order = compare_with_boundary(w, -q, cut.head + 1, cut.unit_exponent - 1);
-  return round_cut(settle_cut(cut, order));
+  const int order = compare_with_boundary(w, -q, estimate.cut.head + 1, estimate.boundary_exponent);
+  return round_cut(settle_cut(estimate.cut, order));
 }
 
 // The kept digits as written (at most 24 and a point) and "e" with the power that then
@@ -539,6 +573,19 @@ Converted convert_by_library(const NumberText& number, std::string_view text,
   return {ConvertStatus::bad_syntax, 0.0};
 }
 
+// Whole numbers below 2^53 are reals as they stand: only the exponent is to be found.
+constexpr std::uint64_t exact_integer_limit = std::uint64_t{1} << significand_bits;
+
+constexpr std::uint64_t exact_integer_bits(std::uint64_t n) {
+  assert(n != 0 && n < exact_integer_limit);
+  const int width = std::bit_width(n);  // the real's exponent is width - 1
+  const auto field = static_cast<std::uint64_t>(width - 1 + exponent_bias - 1);
+  return (field << (significand_bits - 1)) + (n << (significand_bits - width));
+}
+static_assert(exact_integer_bits(1) == 0x3FF0'0000'0000'0000u);
+static_assert(exact_integer_bits(3) == 0x4008'0000'0000'0000u);
+static_assert(exact_integer_bits(exact_integer_limit - 1) == 0x433F'FFFF'FFFF'FFFFu);
+
 Converted from_bits(std::uint64_t magnitude, bool negative) {
   if (magnitude >= infinity_bits) {
     return {ConvertStatus::too_large, 0.0};
@@ -567,6 +614,9 @@ Converted value_of(const NumberText& number, std::string_view text) {
   }
   if (q < min_power_read) {
     return signed_zero(number.negative);  // w + 1 <= 10^19
+  }
+  if (q == 0 && w < exact_integer_limit) {
+    return from_bits(exact_integer_bits(w), number.negative);
   }
   if (number.kept_count <= leading_digits || number.trailing == 0) {
     if (const std::uint64_t bits = round_product(w, static_cast<int>(q)); bits != undecided_bits) {
