@@ -546,8 +546,8 @@ char* write_normalised(const NumberText& number, std::string_view text, std::int
 
 // Long significands and large powers: the library's correctly rounded conversion, handed
 // the text itself when it is in the library's syntax, else a normalised copy.
-Converted convert_by_library(const NumberText& number, std::string_view text,
-                             std::int64_t power) {
+[[gnu::noinline]] Converted convert_by_library(const NumberText& number, std::string_view text,
+                                               std::int64_t power) {
   std::array<char, 48> copy{};
   const char* first = text.data() + number.body;
   const char* last = text.data() + number.end;
@@ -598,16 +598,31 @@ constexpr bool same_real(std::uint64_t a, std::uint64_t b) {
   return a == b || (a >= infinity_bits && b >= infinity_bits);
 }
 
-// The value is kept x 10^power. Up to 19 kept digits go to the product with a power of five
-// directly. Longer ones are cut to their first 19, w, and the value lies strictly between
-// w and w + 1 (in units of their last digit) unless the digits cut off are zeros: when both
-// bounds round to the same real, so does the value, as rounding never decreases.
+// More than 19 kept digits, not all zeros after the 19th: the value lies strictly between
+// w x 10^q and (w + 1) x 10^q, w its first 19 digits. When both bounds round to the same
+// real, so does the value, as rounding never decreases; else the exact paths decide.
+// Kept out of line, like the library path, so that the common path stays small.
+[[gnu::noinline]] Converted value_of_long(const NumberText& number, std::string_view text, int q) {
+  const std::uint64_t below = round_product(number.leading, q);
+  const std::uint64_t above = round_product(number.leading + 1, q);
+  if (below != undecided_bits && above != undecided_bits && same_real(below, above)) {
+    return from_bits(below, number.negative);
+  }
+  const std::int64_t power = number.scale + number.exponent;
+  if (const std::optional<double> exact = convert_exactly(kept_value(number), power)) {
+    return {ConvertStatus::ok, with_sign(*exact, number.negative)};
+  }
+  return convert_by_library(number, text, power);
+}
+
+// The value is kept x 10^power; w x 10^q with the first 19 kept digits w, unless more are
+// kept and they are not all zeros.
 Converted value_of(const NumberText& number, std::string_view text) {
-  if (number.kept_count == 0) {
+  const std::uint64_t w = number.leading;
+  if (w == 0) {
     return signed_zero(number.negative);
   }
   const std::int64_t power = number.scale + number.exponent;
-  const std::uint64_t w = number.leading;
   const std::int64_t q = power + std::max(0, number.kept_count - leading_digits);
   if (q > max_power_read) {
     return {ConvertStatus::too_large, 0.0};  // w >= 1
@@ -615,22 +630,14 @@ Converted value_of(const NumberText& number, std::string_view text) {
   if (q < min_power_read) {
     return signed_zero(number.negative);  // w + 1 <= 10^19
   }
+  if (number.trailing != 0) {
+    return value_of_long(number, text, static_cast<int>(q));
+  }
   if (q == 0 && w < exact_integer_limit) {
     return from_bits(exact_integer_bits(w), number.negative);
   }
-  if (number.kept_count <= leading_digits || number.trailing == 0) {
-    if (const std::uint64_t bits = round_product(w, static_cast<int>(q)); bits != undecided_bits) {
-      return from_bits(bits, number.negative);
-    }
-  } else {
-    const std::uint64_t below = round_product(w, static_cast<int>(q));
-    const std::uint64_t above = round_product(w + 1, static_cast<int>(q));
-    if (below != undecided_bits && above != undecided_bits && same_real(below, above)) {
-      return from_bits(below, number.negative);
-    }
-    if (const std::optional<double> exact = convert_exactly(kept_value(number), power)) {
-      return {ConvertStatus::ok, with_sign(*exact, number.negative)};
-    }
+  if (const std::uint64_t bits = round_product(w, static_cast<int>(q)); bits != undecided_bits) {
+    return from_bits(bits, number.negative);
   }
   return convert_by_library(number, text, power);
 }
