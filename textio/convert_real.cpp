@@ -112,7 +112,7 @@ static_assert(!all_eight_digits(0x3939'3A30'3939'3030u));  // ':' just above '9'
 static_assert(!all_eight_digits(0x3939'2F30'3939'3030u));  // '/' just below '0'
 static_assert(!all_eight_digits(0x2E39'3030'3939'3030u));  // a point last
 
-// What one pass over the text finds. The number is kept × 10^(scale + exponent), where kept
+// What the scan of the text finds. The number is kept × 10^(scale + exponent), where kept
 // is the integer made of the first (up to 24) significant digits. The scanners set every
 // field; there are no default values, which keeps the common path free of a block clear.
 struct NumberText {
@@ -206,7 +206,7 @@ std::size_t scan_long_mantissa(std::string_view text, std::size_t kept_first, st
     }
   }
   const bool point = point_at < at;                  // passed among the first 19 digits
-  const bool integer_digits = point_at > kept_first;  // or the point comes later
+  const bool integer_digits = point_at > kept_first;  // digits before the point, or no point
   number.digits_dropped = false;
   number.leading = value;
   number.kept_count = leading_digits;
@@ -366,9 +366,9 @@ inline double round_to_real(Uint128 n, bool sticky, int binary_exponent) {
                                (significand & fraction_mask));
 }
 
-// The common case in exact integer arithmetic: a product kept × 10^power that fits in 128
-// bits, or a quotient kept / 10^-power with power down to -22. Both stay far inside the
-// normal range. Nothing when neither applies.
+// A long significand that its bounds leave undecided, in exact integer arithmetic: a product
+// kept × 10^power that fits in 128 bits, or a quotient kept / 10^-power with power down to
+// -22. Both stay far inside the normal range. Nothing when neither applies.
 std::optional<double> convert_exactly(Uint128 kept, std::int64_t power) {
   if (power >= 0) {
     if (power > max_table_power || bit_width(kept) + power_widths[power] > 128) {
@@ -544,7 +544,8 @@ char* write_normalised(const NumberText& number, std::string_view text, std::int
   return written.ptr;
 }
 
-// Long significands and large powers: the library's correctly rounded conversion, handed
+// What the integer paths leave undecided (long significands or products very close to a
+// rounding boundary, with large powers): the library's correctly rounded conversion, handed
 // the text itself when it is in the library's syntax, else a normalised copy.
 [[gnu::noinline]] Converted convert_by_library(const NumberText& number, std::string_view text,
                                                std::int64_t power) {
@@ -615,8 +616,9 @@ constexpr bool same_real(std::uint64_t a, std::uint64_t b) {
   return convert_by_library(number, text, power);
 }
 
-// The value is kept x 10^power; w x 10^q with the first 19 kept digits w, unless more are
-// kept and they are not all zeros.
+// The value is kept x 10^power. With w its first 19 (or fewer) kept digits and q the power
+// that applies to them, it is w x 10^q exactly unless later kept digits are not all zeros,
+// which value_of_long brackets.
 Converted value_of(const NumberText& number, std::string_view text) {
   const std::uint64_t w = number.leading;
   if (w == 0) {

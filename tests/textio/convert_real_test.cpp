@@ -91,6 +91,48 @@ constexpr Accepted accepted[] = {
     {"0.000123456789012345678901234567D-300", 1.23456789012345678901234e-304},
     {"123456789012345678901234567890D270", 1.23456789012345678901234e299},
     {"-123456789012345678901234567890.5-330", -1.23456789012345678901234e-301},
+    // More than 19 significant digits are read again with a limit: the point before, at and
+    // after the 19th digit, and leading zeros on either side of it.
+    {"1234567890123456789", 1234567890123456789.0},
+    {"1234567890123456789.5", 1234567890123456789.5},
+    {"123456789012345678.95", 123456789012345678.95},
+    {"1234567890.1234567890123", 1234567890.1234567890123},
+    {"0.000000000012345678901234567890123", 1.23456789012345678901234e-11},
+    {"00000000000000000000.5", 0.5},
+    {"000000000000000000001234567890123456789012", 1234567890123456789012.0},
+    // Zeros after the 19th digit leave a 19-digit significand, here a tie.
+    {"4503599627370496.500000000", 4503599627370496.0},
+    {"4503599627370497.500000000", 4503599627370498.0},
+    // Exact reals and a tie written with a negative power whose 19-digit significand is
+    // above the boundary it is compared with: 999999999999999936 = 15624999999999999 x 2^6
+    // lies halfway between 7812499999999999 x 2^7 and 7812500000000000 x 2^7 = 10^18.
+    {"999999999999999872.0", 999999999999999872.0},
+    {"999999999999999936.0", 1e18},
+    // Eight digits are taken at once: a point, letter or end at each place around a group.
+    {"12345678", 12345678.0},
+    {"123456789", 123456789.0},
+    {"1234567.8", 1234567.8},
+    {"12345678.9", 12345678.9},
+    {"1234567890123456", 1234567890123456.0},
+    {"0.1234567812345678", 0.1234567812345678},
+    {"99999999.99999999", 99999999.99999999},
+    {"12345678e1", 123456780.0},
+    {"1234567d+8", 1234567e8},
+    {"00000000.00000000123", 1.23e-9},
+    // The largest finite real and the first value that rounds beyond it, 2^1024 - 2^970 =
+    // 1.79769313486231580793...e308, with 19 digits and at the largest power read directly.
+    {"1797693134862315807e290", max_real},
+    {"1e308", 1e308},
+    {"0.1e309", 1e308},
+    // The smallest powers: the boundary between the largest subnormal and the smallest normal
+    // real, (2^52 - 1/2) x 2^-1074 = 2.22507385850720113605...e-308, and half the smallest
+    // subnormal, 2^-1075 = 2.47032822920623272088...e-324, with 19 digits.
+    {"2225073858507201136e-326", std::bit_cast<double>(std::uint64_t{0x000F'FFFF'FFFF'FFFF})},
+    {"2225073858507201137e-326", min_normal},
+    {"2470328229206232720e-342", 0.0},
+    {"2470328229206232721e-342", min_subnormal},
+    {"9999999999999999999e-342", 2 * min_subnormal},
+    {"9999999999999999999e-343", 0.0},
 };
 
 TEST(ConvertReal, AcceptedTextsGiveTheNearestReal) {
@@ -121,6 +163,91 @@ TEST(ConvertReal, DigitsBeyondTheTwentyFourthScaleBeforeThePoint) {
   EXPECT_EQ(convert_real("1" + std::string(300, '0') + "e-300").value, 1.0);
   EXPECT_EQ(convert_real("1" + std::string(300, '0') + ".999e-300").value, 1.0);
   EXPECT_EQ(convert_real("0." + std::string(300, '0') + "25e302").value, 25.0);
+}
+
+// A real built exactly from an integer significand below 2^53 and a power of two.
+double real_of(std::uint64_t significand, int exponent2) {
+  return std::ldexp(static_cast<double>(significand), exponent2);
+}
+
+std::string text_of(std::uint64_t digits, int power) {
+  return std::to_string(digits) + "e" + std::to_string(power);
+}
+
+constexpr std::uint64_t two_53 = std::uint64_t{1} << 53;
+
+std::uint64_t power_of_five(int n) {
+  std::uint64_t power = 1;
+  for (int i = 0; i < n; ++i) {
+    power *= 5;
+  }
+  return power;
+}
+
+// An odd 54-bit N lies halfway between the reals (N - 1) and (N + 1) (times a power of two);
+// the tie goes to the one whose 53-bit significand, (N -+ 1) / 2, is even. Such N x 2^k with a
+// decimal significand of at most 19 digits exist for powers of ten from 10^-3 to 10^23:
+// N x 2^k = o x 10^k with N = o x 5^k, and N x 2^-j = (N x 5^j) x 10^-j.
+void expect_tie_and_neighbours(std::uint64_t odd_n, int exponent2, const std::string& tie,
+                               const std::string& above, const std::string& below) {
+  const std::uint64_t down = (odd_n - 1) / 2;
+  const std::uint64_t up = (odd_n + 1) / 2;
+  const double even = real_of(down % 2 == 0 ? down : up, exponent2 + 1);
+  EXPECT_EQ(bits(convert_real(tie).value), bits(even)) << tie;
+  EXPECT_EQ(bits(convert_real(above).value), bits(real_of(up, exponent2 + 1))) << above;
+  EXPECT_EQ(bits(convert_real(below).value), bits(real_of(down, exponent2 + 1))) << below;
+}
+
+// o x 10^k +- a little, written with 24 significant digits: the smallest step they allow is
+// below half the distance between the reals around o x 10^k.
+std::string nudged_text(std::uint64_t o, int k, bool up) {
+  const std::string digits = std::to_string(up ? o : o - 1);
+  const std::size_t fraction = 24 - digits.size();
+  const std::string tail = up ? std::string(fraction - 1, '0') + "1" : std::string(fraction, '9');
+  return digits + "." + tail + "e" + std::to_string(k);
+}
+
+TEST(ConvertReal, TiesGoToTheEvenNeighbourAtEveryPowerThatHasThem) {
+  for (int k = 0; k <= 23; ++k) {
+    const std::uint64_t five_k = power_of_five(k);
+    // The smallest and the largest odd o with o x 5^k in [2^53, 2^54), and one more.
+    std::uint64_t first = (two_53 + five_k - 1) / five_k;
+    first += first % 2 == 0 ? 1 : 0;
+    std::uint64_t last = (2 * two_53 - 1) / five_k;
+    last -= last % 2 == 0 ? 1 : 0;
+    ASSERT_LE(first, last) << k;
+    for (const std::uint64_t o : {first, last, first + 2}) {
+      if (o > last) {
+        continue;
+      }
+      expect_tie_and_neighbours(o * five_k, k, text_of(o, k), nudged_text(o, k, true),
+                                nudged_text(o, k, false));
+    }
+  }
+  for (int j = 1; j <= 3; ++j) {
+    for (const std::uint64_t n : {two_53 + 1, two_53 + 3, 3 * (two_53 / 2) + 1, 2 * two_53 - 1}) {
+      const std::uint64_t w = n * power_of_five(j);
+      expect_tie_and_neighbours(n, -j, text_of(w, -j), text_of(w + 1, -j), text_of(w - 1, -j));
+    }
+  }
+}
+
+// m x 2^-j = (m x 5^j) x 10^-j is a real whenever m is below 2^53, at every power down to
+// the last one whose power of five fits in 64 bits: a product with a power of five cut off
+// short falls just below it, and the reading must still land on it exactly.
+TEST(ConvertReal, ExactRealsWithNegativePowersOfTen) {
+  for (int j = 1; j <= 27; ++j) {
+    const std::uint64_t five_j = power_of_five(j);
+    for (const std::uint64_t m : {std::uint64_t{1}, std::uint64_t{3}, std::uint64_t{12345},
+                                  two_53 - 1}) {
+      if (m > 9'999'999'999'999'999'999u / five_j) {
+        continue;  // more than 19 digits
+      }
+      const std::string text = text_of(m * five_j, -j);
+      EXPECT_EQ(bits(convert_real(text).value), bits(real_of(m, -j))) << text;
+      EXPECT_EQ(bits(convert_real("-" + text).value), bits(-real_of(m, -j))) << text;
+    }
+  }
 }
 
 struct Refused {
@@ -164,6 +291,16 @@ constexpr Refused refused[] = {
     {"1.7976931348623159e308", ConvertStatus::too_large},
     {"1e99999", ConvertStatus::too_large},
     {"1e5201", ConvertStatus::too_large},
+    {"1797693134862315808e290", ConvertStatus::too_large},
+    {"10e308", ConvertStatus::too_large},
+    {"1e309", ConvertStatus::too_large},
+    {"1234567:", ConvertStatus::bad_syntax},
+    {"12345678:", ConvertStatus::bad_syntax},
+    {"1234567/8", ConvertStatus::bad_syntax},
+    {"12345678 ", ConvertStatus::bad_syntax},
+    {"1234 5678", ConvertStatus::bad_syntax},
+    {"12345678.1234567:", ConvertStatus::bad_syntax},
+    {"12345678901234567890x", ConvertStatus::bad_syntax},
     {"0.001e99999999999999999999", ConvertStatus::too_large},
     // A number too large is reported before the characters that follow it.
     {"1e400x", ConvertStatus::too_large},
@@ -184,6 +321,8 @@ constexpr const char* environment_texts[] = {
     "2.90824383249150e-08", "1e-310", "1.7976931348623157e308", "4503599627370496.5",
     "123456789012345678901234567890", "3.14159265358979323846264338", "1e-22", "1e-23",
     "6.02214076e23", "1.602176634D-19", "9007199254740993", "2.2250738585072011e-308",
+    "2470328229206232721e-342", "999999999999999936.0", "7450580596923828125e-27",
+    "4503599627370496.500000000", "12345678901234567890123e-40",
 };
 
 class RoundingMode {
