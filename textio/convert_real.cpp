@@ -405,7 +405,11 @@ std::optional<double> convert_exactly(Uint128 kept, std::int64_t power) {
 //        significand       | round  |  rest of P         | where W x d lands
 //
 // Adding W x d can change the bits from unit - 1 up only by a carry, which needs every bit
-// of P from 64 to unit - 2 to be one: then the product alone cannot decide the rounding.
+// of P from 64 to unit - 2 to be one. Even then the carry changes nothing when P's round
+// bit is 1: rounding up from just above half, or landing exactly on the next real, gives
+// that same real. Only with a round bit of 0 can X reach exactly half a unit (a tie, ties
+// to even) or pass it (round up) or stay below it (round down): then the product alone
+// cannot decide. (So a short decimal that is exactly a real, like 12.5, never needs more.)
 
 constexpr int min_power_read = -342;  // 10^19 x 10^-343 is below half the smallest subnormal
 constexpr int max_power_read = 308;   // 1 x 10^309 is above the largest real
@@ -434,8 +438,9 @@ constexpr std::uint64_t round_cut(Cut cut) {
 }
 
 // The cut of w x 10^q read from P alone; when `undecided`, X may reach the boundary
-// (head + 1) x 2^(unit - 1), and only a comparison with it can tell. `boundary_exponent`
-// is that boundary's power of two in the value's own units.
+// (head + 1) x 2^(unit - 1), half a unit above the real below it, and only a comparison
+// with that boundary can tell how to round. `boundary_exponent` is the boundary's power of
+// two in the value's own units.
 struct Estimate {
   Cut cut;
   bool undecided;
@@ -468,8 +473,10 @@ inline Estimate estimate_product(std::uint64_t w, int q) {
   const std::uint64_t rest = high & rest_mask;
   const bool exact = q >= 0 && q <= pow5_exact_max;
   const bool sticky = !exact || (rest | middle | low) != 0;
-  const bool undecided = !exact && middle == ~std::uint64_t{0} && rest == rest_mask;
-  return {{high >> shift, static_cast<std::uint64_t>(normal_field + deficit), sticky}, undecided,
+  const std::uint64_t head = high >> shift;
+  const bool undecided =
+      !exact && (head & 1) == 0 && middle == ~std::uint64_t{0} && rest == rest_mask;
+  return {{head, static_cast<std::uint64_t>(normal_field + deficit), sticky}, undecided,
           shift + 128 + exponent2};
 }
 
@@ -515,10 +522,11 @@ int compare_with_boundary(std::uint64_t w, int n, std::uint64_t b, int g) {
 constexpr std::uint64_t undecided_bits = ~std::uint64_t{0};
 
 // The bits of the real nearest to w x 10^q, or undecided_bits when the product cannot
-// decide and no exact comparison in 128 bits can: a value only ever lies on a boundary when
-// its power of ten is negative and w is divisible by 5^-q, so with q from -27 on; with an
-// exact table entry nothing is missing from the product. (A plain word is returned rather
-// than an optional: that keeps the result in a register.)
+// decide and no exact comparison in 128 bits can. The powers 0 to 55 have exact entries.
+// A value can only lie exactly on a boundary (a tie) when its power of ten is negative and
+// w is divisible by 5^-q, so the comparison covers the powers whose 5^-q fits in 64 bits;
+// beyond those, a value undecided by the product is one in about 2^70. (A plain word is
+// returned rather than an optional: that keeps the result in a register.)
 inline std::uint64_t round_product(std::uint64_t w, int q) {
   const Estimate estimate = estimate_product(w, q);
   if (!estimate.undecided) {

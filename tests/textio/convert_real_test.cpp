@@ -103,9 +103,10 @@ constexpr Accepted accepted[] = {
     // Zeros after the 19th digit leave a 19-digit significand, here a tie.
     {"4503599627370496.500000000", 4503599627370496.0},
     {"4503599627370497.500000000", 4503599627370498.0},
-    // Exact reals and a tie written with a negative power whose 19-digit significand is
-    // above the boundary it is compared with: 999999999999999936 = 15624999999999999 x 2^6
-    // lies halfway between 7812499999999999 x 2^7 and 7812500000000000 x 2^7 = 10^18.
+    // A tie written with a negative power and a 19-digit significand larger than the
+    // boundary it is compared with, and the real below it: 999999999999999936 =
+    // 15624999999999999 x 2^6 lies halfway between 7812499999999999 x 2^7 and
+    // 7812500000000000 x 2^7 = 10^18.
     {"999999999999999872.0", 999999999999999872.0},
     {"999999999999999936.0", 1e18},
     // Eight digits are taken at once: a point, letter or end at each place around a group.
