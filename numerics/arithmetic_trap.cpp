@@ -6,13 +6,7 @@
 namespace duopit::numerics {
 namespace {
 
-constexpr std::uint16_t flag_invalid = 0x0001;
-constexpr std::uint16_t flag_denormal = 0x0002;
-constexpr std::uint16_t flag_divide_by_zero = 0x0004;
-constexpr std::uint16_t flag_overflow = 0x0008;
-constexpr std::uint16_t flag_underflow = 0x0010;
-constexpr std::uint16_t flag_inexact = 0x0020;
-constexpr std::uint16_t flag_stack_fault = 0x0040;
+constexpr std::uint16_t flag_stack_fault = 0x0040;  // status word, with an invalid operation
 constexpr std::uint16_t condition_c1 = 0x0200;  // with a stack fault: 1 overflow, 0 underflow
 
 // Process state: the handler must know whether an elementary function is running.
@@ -23,26 +17,26 @@ bool inside_elementary_function = false;
 std::optional<lifecycle::RunTimeError> trap_kind(std::uint16_t status, std::uint16_t control) {
   using lifecycle::RunTimeError;
   const std::uint16_t unmasked = status & static_cast<std::uint16_t>(~control) & all_exception_masks;
-  if ((unmasked & flag_invalid) != 0) {
+  if ((unmasked & exception_invalid) != 0) {
     if ((status & flag_stack_fault) != 0) {
       return (status & condition_c1) != 0 ? RunTimeError::trap_stack_overflow
                                           : RunTimeError::trap_stack_underflow;
     }
     return RunTimeError::trap_invalid;
   }
-  if ((unmasked & flag_divide_by_zero) != 0) {
+  if ((unmasked & exception_divide_by_zero) != 0) {
     return RunTimeError::trap_divide_by_zero;
   }
-  if ((unmasked & flag_denormal) != 0) {
+  if ((unmasked & exception_denormal) != 0) {
     return RunTimeError::trap_denormal;
   }
-  if ((unmasked & flag_overflow) != 0) {
+  if ((unmasked & exception_overflow) != 0) {
     return RunTimeError::trap_overflow;
   }
-  if ((unmasked & flag_underflow) != 0) {
+  if ((unmasked & exception_underflow) != 0) {
     return RunTimeError::trap_underflow;
   }
-  if ((unmasked & flag_inexact) != 0) {
+  if ((unmasked & exception_inexact) != 0) {
     return RunTimeError::trap_inexact;
   }
   return std::nullopt;

@@ -12,14 +12,16 @@ namespace duopit::numerics {
 // An 80-bit extended real, as held in the arithmetic unit.
 using Extended = long double;
 
-// Control word fields.
-constexpr std::uint16_t mask_invalid = 0x0001;
-constexpr std::uint16_t mask_denormal = 0x0002;
-constexpr std::uint16_t mask_divide_by_zero = 0x0004;
-constexpr std::uint16_t mask_overflow = 0x0008;
-constexpr std::uint16_t mask_underflow = 0x0010;
-constexpr std::uint16_t mask_inexact = 0x0020;
+// The six exceptions: the same bit is the exception's mask in the control word and its
+// flag in the status word.
+constexpr std::uint16_t exception_invalid = 0x0001;
+constexpr std::uint16_t exception_denormal = 0x0002;
+constexpr std::uint16_t exception_divide_by_zero = 0x0004;
+constexpr std::uint16_t exception_overflow = 0x0008;
+constexpr std::uint16_t exception_underflow = 0x0010;
+constexpr std::uint16_t exception_inexact = 0x0020;
 constexpr std::uint16_t all_exception_masks = 0x003F;
+// Other control word fields.
 constexpr std::uint16_t precision_field = 0x0300;
 constexpr std::uint16_t precision_53_bits = 0x0200;
 constexpr std::uint16_t precision_64_bits = 0x0300;

@@ -34,7 +34,7 @@ TEST(ControlWord, RunEnvironmentHas53BitsAndThreeTraps) {
   // Low byte 0xF2 reads back as 0x72: bit 7 is reserved and stays clear.
   EXPECT_EQ(control_word() & precision_field, precision_53_bits);
   EXPECT_EQ(control_word() & all_exception_masks,
-            mask_denormal | mask_underflow | mask_inexact);
+            exception_denormal | exception_underflow | exception_inexact);
   EXPECT_EQ(control_word() & rounding_field, 0);
   set_control_word(saved);
 }
