@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
-          libbenchmark-dev strace valgrind)
+          libbenchmark-dev strace valgrind python3)
 
 missing=()
 for package in "${packages[@]}"; do
