@@ -16,8 +16,13 @@
 namespace duopit::textio {
 namespace {
 
+// The rounded digits, followed by zeros far enough that any run of up to 16 digits can be
+// copied from any place a text takes digits from with one fixed-size copy.
+constexpr std::size_t copy_run = 16;
+constexpr std::size_t zero_run = 32;
+
 struct RoundedDigits {
-  std::array<char, decimal_form_digits> digits;
+  std::array<char, decimal_form_digits + zero_run> digits;
   int count;  // at most 16
   int decpt;
 };
@@ -25,46 +30,44 @@ struct RoundedDigits {
 // The second rounding: a 17th digit of 5 or more carries into the 16th, through nines.
 // Sixteen nines become "1" and one more digit before the point; the form does not change.
 [[nodiscard]] RoundedDigits round_to_printed_digits(const DecimalForm& form) {
-  RoundedDigits rounded{form.digits, form.count, form.decpt};
-  if (form.count <= real_significant_digits) {
-    return rounded;
+  RoundedDigits rounded;
+  std::memcpy(rounded.digits.data(), form.digits.data(), decimal_form_digits);
+  rounded.count = std::min(form.count, real_significant_digits);
+  rounded.decpt = form.decpt;
+  if (form.count > real_significant_digits && form.digits[real_significant_digits] >= '5') {
+    int i = real_significant_digits - 1;
+    while (i >= 0 && rounded.digits[static_cast<std::size_t>(i)] == '9') {
+      --i;
+    }
+    if (i < 0) {
+      rounded.digits[0] = '1';
+      rounded.count = 1;
+      ++rounded.decpt;
+    } else {
+      ++rounded.digits[static_cast<std::size_t>(i)];
+      rounded.count = i + 1;
+    }
   }
-  rounded.count = real_significant_digits;
-  if (form.digits[real_significant_digits] < '5') {
-    return rounded;
-  }
-  int i = real_significant_digits - 1;
-  while (i >= 0 && rounded.digits[static_cast<std::size_t>(i)] == '9') {
-    --i;
-  }
-  if (i < 0) {
-    rounded.digits[0] = '1';
-    rounded.count = 1;
-    ++rounded.decpt;
-    return rounded;
-  }
-  ++rounded.digits[static_cast<std::size_t>(i)];
-  rounded.count = i + 1;
+  std::memset(rounded.digits.data() + rounded.count, '0', zero_run);
   return rounded;
 }
 
 // Appends characters to a RealText; digits come from the rounded string, then zeros.
 class TextBuilder {
  public:
-  // The text starts as all zeros, so digits beyond the rounded string need no writing.
-  explicit TextBuilder(const RoundedDigits& source) : source_(source) { text_.chars.fill('0'); }
+  explicit TextBuilder(const RoundedDigits& source) : source_(source) {}
 
   void put(char c) {
     assert(text_.length < real_text_capacity);
     text_.chars[static_cast<std::size_t>(text_.length++)] = c;
   }
 
+  // Copies a fixed run and keeps `n` of it; what lies beyond is overwritten or unused.
   void put_digits(int n) {
-    assert(text_.length + n <= real_text_capacity);
-    const int from_source = std::min(n, source_.count - next_);
-    char* out = text_.chars.data() + text_.length;
-    std::memcpy(out, source_.digits.data() + next_, static_cast<std::size_t>(from_source));
-    next_ += from_source;
+    assert(n <= static_cast<int>(copy_run) && text_.length + n <= real_text_capacity);
+    static_assert(real_text_storage >= fixed_form_decpt_limit + 2 + copy_run);
+    std::memcpy(text_.chars.data() + text_.length, source_.digits.data() + next_, copy_run);
+    next_ += n;
     text_.length += n;
   }
 

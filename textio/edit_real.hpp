@@ -22,9 +22,11 @@ constexpr int special_text_length = 22;  // markers of infinities and NaNs, padd
 // The longest text: "-10000000." and 15 digits, when rounding to 16 digits carries a
 // fixed-form value just below 10 000 000 into an eighth integer digit.
 constexpr int real_text_capacity = 25;
+// Room behind the text, so that runs of digits can be copied in fixed-size pieces.
+constexpr std::size_t real_text_storage = 32;
 
 struct RealText {
-  std::array<char, real_text_capacity> chars;
+  std::array<char, real_text_storage> chars;  // the first `length` are the text
   int length;
 
   [[nodiscard]] std::string_view view() const {
