@@ -90,6 +90,10 @@ std::string read_file(const std::string& path) {
   return content.str();
 }
 
+std::string expected_report() {
+  return read_file(std::string(DUOPIT_TEST_DATA) + "/report_answer_zero.dat");
+}
+
 void write_file(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << content;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,10 @@ struct RunResult {
 [[nodiscard]] std::string probe_path();
 [[nodiscard]] RunResult run_program(const std::string& directory, const RunOptions& options);
 [[nodiscard]] std::string read_file(const std::string& path);
+// The report of a run with the answer 0, as the expected-data file holds it.
+[[nodiscard]] std::string expected_report();
+// Records 1 to 12 of that report: what a run that fails at the read leaves in the file.
+constexpr std::size_t report_bytes_before_prompt = 536;
 void write_file(const std::string& path, const std::string& content);
 
 // The program on a pseudo-terminal that is its standard input and standard output (its

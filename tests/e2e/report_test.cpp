@@ -14,10 +14,6 @@ namespace {
 
 const std::string prompt = "Rumo de saida ficticio (em graus):";
 
-std::string expected_report() {
-  return read_file(std::string(DUOPIT_TEST_DATA) + "/report_answer_zero.dat");
-}
-
 // The records of a report, without their CR LF.
 std::vector<std::string> records_of(const std::string& report) {
   std::vector<std::string> records;
