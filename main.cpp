@@ -1,5 +1,5 @@
-// main.cpp — wires start-up: the POSIX platform, the arithmetic set-up of the numerics layer
-// and the orientation computation.
+// main.cpp — wires start-up: the POSIX platform, the command line, the arithmetic set-up of
+// the numerics layer and the orientation computation.
 #include "lifecycle/startup.hpp"
 #include "numerics/x87.hpp"
 #include "orientation/report.hpp"
@@ -10,9 +10,10 @@ namespace {
 duopit::platform::PosixPlatform posix_platform;
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   duopit::lifecycle::run_program(posix_platform,
                                  {duopit::numerics::set_run_precision,
                                   duopit::numerics::enable_run_traps},
-                                 duopit::orientation::run_orientation);
+                                 duopit::orientation::run_orientation,
+                                 duopit::lifecycle::read_command_line(argc, argv));
 }

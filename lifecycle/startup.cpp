@@ -1,5 +1,5 @@
-// lifecycle/startup.cpp — start-up, in order: the platform's process set-up, 53-bit
-// precision, the console unit, the arithmetic traps, a second console unit when standard
+// lifecycle/startup.cpp — start-up, in order: the platform's process set-up, the answer to
+// a command line that is not a plain run, 53-bit precision, the console unit, the arithmetic traps, a second console unit when standard
 // input and standard output are not both terminals, the termination routine; then the
 // computation, once. No console interrupt handler is installed: an interrupt ends the
 // process by the platform's default action, without termination.
@@ -9,11 +9,49 @@
 #include "lifecycle/termination.hpp"
 
 namespace duopit::lifecycle {
+namespace {
 
-void run_program(platform::Platform& os, ArithmeticSetup arithmetic, void (*computation)()) {
+// Writes all of `text` to a standard handle; false if any of it could not be written.
+bool write_all(platform::Platform& os, platform::StdStream stream, std::string_view text) {
+  while (!text.empty()) {
+    const platform::IoResult result = os.write_std(stream, text.data(), text.size());
+    if (result.error != platform::OsError::none || result.bytes == 0) {
+      return false;
+    }
+    text.remove_prefix(result.bytes);
+  }
+  return true;
+}
+
+// Help and version on standard output (status 1 if they could not be written), or the
+// usage error on standard error with status 2. No unit exists yet and none is made.
+[[noreturn]] void answer(platform::Platform& os, const CommandLine& command) {
+  using platform::StdStream;
+  switch (command.request) {
+    case Request::help:
+      platform::end_process(write_all(os, StdStream::output, help_text()) ? 0 : 1);
+    case Request::version:
+      platform::end_process(write_all(os, StdStream::output, version_text()) ? 0 : 1);
+    case Request::usage_error:
+    case Request::run:
+      break;
+  }
+  (void)(write_all(os, StdStream::error, usage_error_head) &&
+         write_all(os, StdStream::error, {command.shown.data(), command.shown_length}) &&
+         write_all(os, StdStream::error, usage_error_tail));
+  platform::end_process(usage_error_status);
+}
+
+}  // namespace
+
+void run_program(platform::Platform& os, ArithmeticSetup arithmetic, void (*computation)(),
+                 const CommandLine& command) {
   platform::install(os);
   if (os.prepare_process() != platform::OsError::none) {
     fatal_startup_error(startup_error_no_resources, "not enough resources to start the program");
+  }
+  if (command.request != Request::run) {
+    answer(os, command);
   }
   arithmetic.set_precision();
 

@@ -2,6 +2,7 @@
 // call of the computation, and the exit with status 0 when it returns.
 #pragma once
 
+#include "lifecycle/command_line.hpp"
 #include "platform/platform.hpp"
 
 namespace duopit::lifecycle {
@@ -15,7 +16,9 @@ struct ArithmeticSetup {
 // R-number of the fatal start-up failure.
 constexpr int startup_error_no_resources = 6008;
 
+// Starts the process and runs the computation once; a command line that asks for help, the
+// version, or holds a stray argument is answered instead, and nothing else happens.
 [[noreturn]] void run_program(platform::Platform& os, ArithmeticSetup arithmetic,
-                              void (*computation)());
+                              void (*computation)(), const CommandLine& command = {});
 
 }  // namespace duopit::lifecycle
