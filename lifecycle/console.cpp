@@ -26,6 +26,8 @@ class StandardConsolePort final : public ConsolePort {
     }
   }
 
+  void discard_typed_line() override { platform::current().discard_typed_line(); }
+
   bool input_is_terminal() const override {
     return platform::current().std_kind(platform::StdStream::input) ==
            platform::HandleKind::terminal;

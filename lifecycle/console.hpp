@@ -37,6 +37,9 @@ class ConsolePort {
   virtual void write_output(std::string_view bytes) = 0;
   // Was standard input a terminal when the run started?
   [[nodiscard]] virtual bool input_is_terminal() const = 0;
+  // Drops the rest of the line being typed at the terminal, so that a refused line does
+  // not reach whoever reads the terminal next.
+  virtual void discard_typed_line() = 0;
 
  protected:
   // Never destroyed through this interface: the run's instance lives until the process ends,

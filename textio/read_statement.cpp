@@ -132,7 +132,6 @@ void ReadStatement::start_first_item() {
 // quotes handled as they come. The value is in value_text_ and scan_mode_ when it ends.
 ReadStatus ReadStatement::scan_value() {
   value_length_ = 0;
-  value_too_long_ = false;
   scan_mode_ = ScanMode::plain;
   after_closing_quote_ = false;
   count_given_ = false;
@@ -214,8 +213,7 @@ ReadStatement::Step ReadStatement::take_plain(char c) {
     default:
       break;
   }
-  append(c);
-  return Step::more;
+  return append(c);
 }
 
 // Inside quotes everything is text up to the closing quote, a doubled quote standing for one;
@@ -231,13 +229,11 @@ ReadStatement::Step ReadStatement::take_quoted(char c) {
     if (line_end) {
       return take_line_end();
     }
-    append(c);
-    return Step::more;
+    return append(c);
   }
   if (c == quote_) {
     after_closing_quote_ = false;
-    append(c);
-    return Step::more;
+    return append(c);
   }
   if (line_end) {
     return take_line_end();
@@ -270,9 +266,7 @@ ReadStatement::Step ReadStatement::take_line_end() {
 // non-zero.
 ReadStatement::Step ReadStatement::take_repeat_count() {
   const RepeatCount count =
-      value_too_long_
-          ? RepeatCount{RepeatStatus::overflow, 0}
-          : parse_repeat_count({value_text_.data(), static_cast<std::size_t>(value_length_)});
+      parse_repeat_count({value_text_.data(), static_cast<std::size_t>(value_length_)});
   if (count.status != RepeatStatus::ok) {
     return fail(from_repeat(count.status));
   }
@@ -308,14 +302,15 @@ bool ReadStatement::value_in_progress() const {
   return scan_mode_ == ScanMode::plain && (value_length_ > 0 || count_given_);
 }
 
-// Characters beyond the buffer's 259 are not kept; the value is then refused as a whole.
-void ReadStatement::append(char c) {
+// A value may hold 259 characters. The 260th refuses it at once, without reading on: input
+// that never ends a value (endless NUL bytes, say) must not keep the run waiting.
+ReadStatement::Step ReadStatement::append(char c) {
   if (static_cast<std::size_t>(value_length_) == max_value_length) {
-    value_too_long_ = true;
-    return;
+    return fail(ReadStatus::bad_syntax);
   }
   value_text_[static_cast<std::size_t>(value_length_)] = c;
   ++value_length_;
+  return Step::more;
 }
 
 ReadStatus ReadStatement::deliver(double& destination) const {
@@ -324,9 +319,6 @@ ReadStatus ReadStatement::deliver(double& destination) const {
   }
   if (scan_mode_ != ScanMode::plain) {
     return ReadStatus::not_a_real;
-  }
-  if (value_too_long_) {
-    return ReadStatus::bad_syntax;
   }
   const Converted converted =
       convert_real({value_text_.data(), static_cast<std::size_t>(value_length_)});
@@ -381,6 +373,9 @@ ReadStatus ReadStatement::refill() {
     buffer[n] = '\n';
   }
   if (n == buffer_bytes && !ends_in_lf && port_.input_is_terminal()) {
+    // The rest of the refused line still waits at the terminal: it must not reach whoever
+    // reads the terminal next, such as the shell.
+    port_.discard_typed_line();
     return ReadStatus::line_too_long;
   }
   if (n >= 3 && buffer[n - 3] == ctrl_z) {

@@ -34,7 +34,7 @@ enum class ReadStatus {
 // The run-time error that reports `status`. Precondition: status is not ok.
 [[nodiscard]] lifecycle::RunTimeError to_run_time_error(ReadStatus status);
 
-// Longest value text a read keeps; a longer value is bad_syntax.
+// Longest value text a read keeps; the next character makes the value bad_syntax at once.
 constexpr std::size_t max_value_length = 259;
 
 // One read statement on a console unit: construct, read_real for each item, then finish.
@@ -69,7 +69,7 @@ class ReadStatement {
   [[nodiscard]] Step end_value(char separator);
   [[nodiscard]] Step fail(ReadStatus status);
   [[nodiscard]] bool value_in_progress() const;
-  void append(char c);
+  [[nodiscard]] Step append(char c);
   [[nodiscard]] ReadStatus deliver(double& destination) const;
 
   [[nodiscard]] ReadStatus next_char(char& c);
@@ -82,7 +82,6 @@ class ReadStatement {
   lifecycle::ConsolePort& port_;
   std::array<char, max_value_length + 1> value_text_{};
   std::int32_t value_length_ = 0;
-  bool value_too_long_ = false;
   ScanMode scan_mode_ = ScanMode::plain;
   char quote_ = '\'';
   bool after_closing_quote_ = false;

@@ -14,6 +14,7 @@ class RecordingPort final : public ConsolePort {
   platform::IoResult read_input(char*, std::size_t) override { return {}; }
   void write_output(std::string_view bytes) override { writes.emplace_back(bytes); }
   bool input_is_terminal() const override { return false; }
+  void discard_typed_line() override {}
   std::string screen() const {
     std::string all;
     for (const std::string& write : writes) {

@@ -52,10 +52,11 @@ class FakeConsole final : public lifecycle::ConsolePort {
     const std::size_t count = std::min(max, source.size());
     std::memcpy(buffer, source.data(), count);
     if (terminal_) {
-      if (count == source.size()) {
-        lines_.pop_front();
-      } else {
+      partly_read_ = count < source.size();
+      if (partly_read_) {
         lines_.front().erase(0, count);
+      } else {
+        lines_.pop_front();
       }
     } else {
       offset_ += count;
@@ -70,16 +71,29 @@ class FakeConsole final : public lifecycle::ConsolePort {
 
   bool input_is_terminal() const override { return terminal_; }
 
+  // At a terminal the rest of a partly read line is dropped; the lines after it stay.
+  void discard_typed_line() override {
+    events += 'd';
+    if (terminal_ && !lines_.empty() && partly_read_) {
+      lines_.pop_front();
+      partly_read_ = false;
+    }
+  }
+
+  // The typed lines no read has reached yet (the rest of a partly read one first).
+  [[nodiscard]] const std::deque<std::string>& unread_lines() const { return lines_; }
+
   int fail_read = 0;        // the read (1-based) that fails; 0: none
   int reads = 0;
   int reads_past_end = 0;   // terminal reads made after the last typed line
   std::string written;
-  std::string events;       // 'r' per read, 'w' per write, in order
+  std::string events;       // 'r' per read, 'w' per write, 'd' per discard, in order
 
  private:
   FakeConsole() = default;
 
   bool terminal_ = false;
+  bool partly_read_ = false;
   std::deque<std::string> lines_;
   std::string bytes_;
   std::size_t offset_ = 0;

@@ -251,6 +251,21 @@ TEST(ReadStatement, TerminalReads) {
   }
 }
 
+TEST(ReadStatement, RefusedLongLineIsDroppedAtTheTerminalAndLaterLinesKept) {
+  lifecycle::ConsoleUnit unit = after_prompt();
+  FakeConsole port = FakeConsole::terminal({blanks_131 + "x touch marker\n", "7\n"});
+  EXPECT_EQ(read_one(unit, port).status, ReadStatus::line_too_long);
+  EXPECT_EQ(port.events, "rd");
+  EXPECT_EQ(port.unread_lines(), std::deque<std::string>{"7\n"});
+}
+
+TEST(ReadStatement, EndlessValueIsRefusedAtItsCharacter260) {
+  lifecycle::ConsoleUnit unit;
+  FakeConsole port = FakeConsole::stream(std::string(1000000, '\0'));
+  EXPECT_EQ(read_one(unit, port).status, ReadStatus::bad_syntax);
+  EXPECT_EQ(port.reads, 2);  // 264 bytes read: no more than the value needed
+}
+
 TEST(ReadStatement, EndOfInputStaysEnded) {
   lifecycle::ConsoleUnit unit;
   FakeConsole port = FakeConsole::terminal({""});
@@ -312,10 +327,13 @@ const Redirected redirected[] = {
      untouched, ""},
     {"1000-character value", std::string(1000, '7') + "\n", 132, ReadStatus::bad_syntax,
      untouched, ""},
-    {"long repeat count", std::string(300, '1') + "*5\n", 132, ReadStatus::repeat_overflow,
+    // The 260th character refuses the value before anything after it is looked at.
+    {"long repeat count", std::string(300, '1') + "*5\n", 132, ReadStatus::bad_syntax,
      untouched, ""},
-    {"long quoted value", "'" + std::string(300, 'q') + "'\n", 132, ReadStatus::not_a_real,
+    {"long quoted value", "'" + std::string(300, 'q') + "'\n", 132, ReadStatus::bad_syntax,
      untouched, ""},
+    {"NUL bytes without end", std::string(100000, '\0'), 132, ReadStatus::bad_syntax, untouched,
+     ""},
 };
 
 TEST(ReadStatement, RedirectedInput) {
