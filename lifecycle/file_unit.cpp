@@ -39,6 +39,11 @@ RunTimeError open_error(platform::OsError error) {
   return RunTimeError::open_invalid;
 }
 
+platform::Disposition disposition_for(FileStatus status) {
+  return status == FileStatus::old_file ? platform::Disposition::open_existing
+                                        : platform::Disposition::create_new;
+}
+
 RunTimeError write_error(platform::OsError error) {
   switch (error) {
     case platform::OsError::access_denied:
@@ -99,26 +104,44 @@ void connect_unit(std::int32_t number, std::string_view given_name) {
   unit.name_length_ = name.size();
 
   platform::Platform& os = platform::current();
-  unit.status_ = os.exists(unit.name_.data()) ? FileStatus::old_file : FileStatus::new_file;
-  const platform::Disposition disposition = unit.status_ == FileStatus::old_file
-                                                ? platform::Disposition::open_existing
-                                                : platform::Disposition::create_new;
   // No action was asked for: read and write, else read only, else write only.
   constexpr std::array<std::pair<platform::Access, FileAction>, 3> attempts{{
       {platform::Access::read_write, FileAction::read_write},
       {platform::Access::read_only, FileAction::read},
       {platform::Access::write_only, FileAction::write},
   }};
+  // The status is settled by the first open itself: creating the file fails with `exists`
+  // when anything has the name (a file, a directory, even a dangling link), and the
+  // attempts then start over on the file as it is. A separate existence test would cost
+  // a call on every run and decide nothing more; a name that appears after the first
+  // attempt failed for another reason is the race that ends in "file already exists".
+  unit.status_ = FileStatus::new_file;
   platform::OpenResult opened;
-  for (const auto& [access, action] : attempts) {
-    opened = os.open(unit.name_.data(), disposition, access);
+  for (std::size_t next = 0; next < attempts.size();) {
+    const auto [access, action] = attempts[next];
+    opened = os.open(unit.name_.data(), disposition_for(unit.status_), access);
     if (opened.error == platform::OsError::none) {
       unit.action_ = action;
       break;
     }
+    if (next == 0 && unit.status_ == FileStatus::new_file &&
+        opened.error == platform::OsError::exists) {
+      unit.status_ = FileStatus::old_file;
+      continue;
+    }
+    ++next;
   }
   if (opened.error != platform::OsError::none) {
     run_time_error(open_error(opened.error), Statement::open, unit.name());
+  }
+  // Two runs writing one report would interleave their records: a report that another run
+  // holds is refused before anything of it is cut or written.
+  const platform::OsError held = os.hold_for_writing(opened.handle);
+  if (held != platform::OsError::none) {
+    (void)os.close(opened.handle);
+    run_time_error(held == platform::OsError::access_denied ? RunTimeError::open_in_use
+                                                            : open_error(held),
+                   Statement::open, unit.name());
   }
   unit.handle_ = opened.handle;
   unit.write_mode_ = unit.status_ == FileStatus::new_file;  // nothing to cut in a new file

@@ -19,7 +19,7 @@ struct ErrorEntry {
 };
 
 // One row per error, in the order of the enumeration.
-constexpr std::array<ErrorEntry, 35> error_table{{
+constexpr std::array<ErrorEntry, 36> error_table{{
     {RunTimeError::repeat_count_overflow, {'F', 6100}, "integer overflow in repeat count"},
     {RunTimeError::repeat_count_bad_char, {'F', 6101}, "invalid character in repeat count"},
     {RunTimeError::real_too_large, {'F', 6102}, "real value too large"},
@@ -31,6 +31,7 @@ constexpr std::array<ErrorEntry, 35> error_table{{
     {RunTimeError::line_too_long, {'F', 6407}, "input line longer than the 132-byte buffer"},
     {RunTimeError::open_invalid, {'F', 6412}, "file name or open request refused"},
     {RunTimeError::open_access_denied, {'F', 6414}, "access denied"},
+    {RunTimeError::open_in_use, {'F', 6414}, "access denied: another run is writing the file"},
     {RunTimeError::open_exists, {'F', 6415}, "file already exists"},
     {RunTimeError::open_not_found, {'F', 6416}, "file not found"},
     {RunTimeError::open_too_many_files, {'F', 6417}, "too many open files"},

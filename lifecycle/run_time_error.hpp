@@ -29,6 +29,7 @@ enum class RunTimeError {
   line_too_long,             // F6407: a terminal line filled the 132-byte buffer
   open_invalid,              // F6412: the platform refused an argument of the open
   open_access_denied,        // F6414: permission denied, or a directory
+  open_in_use,               // F6414: another run is writing the file
   open_exists,               // F6415: the file was created meanwhile
   open_not_found,            // F6416: no such file or directory
   open_too_many_files,       // F6417: no descriptor left

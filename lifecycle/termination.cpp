@@ -46,9 +46,12 @@ void termination_routine() {
 }
 
 void end_after_run_time_error() {
-  if (process_state().termination_guard) {
+  ProcessState& state = process_state();
+  if (state.termination_guard) {
     // Raised while termination closed the units: the remaining closes and the console
-    // line end are skipped, and the exit goes on with its own status.
+    // line end are skipped, and the exit goes on. A run that was ending normally has lost
+    // the end of its report, so it must not end with the status of success.
+    state.exit_status = state.exit_status == 0 ? 1 : state.exit_status;
     continue_exit();
   }
   exit_process(1);

@@ -20,7 +20,8 @@ void register_exit_routine(ExitRoutine routine);
 void termination_routine();
 
 // Where the run-time error path goes once its message is written: exit with status 1, or,
-// when termination is already running, on with the exit it interrupted.
+// when termination is already running, on with the exit it interrupted (with status 1 if
+// that exit was a normal end: the report is incomplete).
 [[noreturn]] void end_after_run_time_error();
 
 // A fatal failure before the computation: "runtime error R<number>" and status 255, without

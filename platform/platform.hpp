@@ -54,9 +54,10 @@ struct SizeResult {
 
 class Platform {
  public:
-  // Process start-up: notes what each standard handle is, keeps the number of a standard
-  // descriptor that was not open from being given to a file later, and makes a write to a
-  // pipe whose reader has gone fail instead of ending the process.
+  // Process start-up: notes what each standard handle is (all three, before anything can
+  // fail), keeps the number of a standard descriptor that was not open from being given to
+  // a file later, and makes a write to a pipe whose reader has gone, or past the file-size
+  // limit, fail with an error instead of ending the process.
   [[nodiscard]] virtual OsError prepare_process() = 0;
 
   // Standard handles; the kinds are those found when the process started.
@@ -65,11 +66,20 @@ class Platform {
   [[nodiscard]] virtual IoResult read_std(StdStream stream, char* buffer, std::size_t max) = 0;
   // One untranslated write call; it may store fewer bytes than asked.
   [[nodiscard]] virtual IoResult write_std(StdStream stream, const char* data, std::size_t size) = 0;
+  // Drops what is left of the line being typed at the terminal on standard input, up to and
+  // including its line end, without waiting: a line the program refused must not reach
+  // whoever reads the terminal next. Lines typed after it are kept.
+  virtual void discard_typed_line() = 0;
 
-  // Does anything (file, directory, device) exist under this name?
-  [[nodiscard]] virtual bool exists(const char* name) = 0;
-  // Opens or creates a file, untranslated. Refuses directories with access_denied.
+  // Opens or creates a file, untranslated. create_new fails with `exists` when anything
+  // (a file, a directory, a link, even a dangling one) has the name. open_existing refuses a
+  // directory, and refuses write access to a file with no write permission at all, with
+  // access_denied, whoever the user is.
   [[nodiscard]] virtual OpenResult open(const char* name, Disposition disposition, Access access) = 0;
+  // Marks the open file as written by this process until the handle is closed; fails with
+  // access_denied while another process holds the mark. Only processes that ask are kept
+  // out: readers and other writers are not hindered.
+  [[nodiscard]] virtual OsError hold_for_writing(FileHandle handle) = 0;
   [[nodiscard]] virtual SizeResult file_size(FileHandle handle) = 0;
   // Cuts or extends (with zero bytes) the file to `size`.
   [[nodiscard]] virtual OsError set_file_size(FileHandle handle, std::uint64_t size) = 0;

@@ -1,11 +1,14 @@
 // platform/posix/posix_platform.cpp — POSIX system calls behind the platform seam. Bytes pass
 // untranslated both ways. Standard descriptors that were not open at start-up are filled
 // with /dev/null so that no file opened later takes their numbers, and are remembered as
-// closed so that using them fails as a failed read or write would.
+// closed so that using them fails as a failed read or write would. Each call the run makes
+// is one the outcome needs: a run is short, and system calls are most of its cost.
 #include "platform/posix/posix_platform.hpp"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,21 +33,36 @@ bool reserve_descriptor(int fd) {
   return moved;
 }
 
+// One fstat answers both "is it open" and "what is it"; only a character device can be a
+// terminal, so only it is asked.
 HandleKind kind_of(int fd) {
-  if (::isatty(fd) == 1) {
-    return HandleKind::terminal;
-  }
   struct stat info {};
-  if (::fstat(fd, &info) == 0 && (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode))) {
+  if (::fstat(fd, &info) != 0) {
+    return HandleKind::closed;
+  }
+  if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) {
     return HandleKind::pipe;
+  }
+  if (S_ISCHR(info.st_mode) && ::isatty(fd) == 1) {
+    return HandleKind::terminal;
   }
   return HandleKind::file;
 }
 
-bool writable(int fd) {
-  const int flags = ::fcntl(fd, F_GETFL);
-  return flags >= 0 && (flags & O_ACCMODE) != O_RDONLY;
+// ftruncate answers EINVAL both for a descriptor opened read-only and for an object that
+// cannot be cut; only the first is a refusal to write. Asked only when the cut has failed.
+OsError truncate_error(int fd, int error) {
+  if (error == EINVAL || error == EBADF) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0 && (flags & O_ACCMODE) == O_RDONLY) {
+      return OsError::access_denied;
+    }
+  }
+  return classify_errno(error);
 }
+
+// Is the error of a read or write made while a signal interrupted it?
+bool interrupted(ssize_t count) { return count < 0 && errno == EINTR; }
 
 }  // namespace
 
@@ -80,20 +98,26 @@ OsError classify_errno(int error) {
 }
 
 OsError PosixPlatform::prepare_process() {
+  // Every descriptor is classified before any is reserved: a failure must still find
+  // standard error as it is, to report itself there.
   for (int fd = 0; fd < 3; ++fd) {
-    if (::fcntl(fd, F_GETFD) < 0) {
-      if (!reserve_descriptor(fd)) {
-        return OsError::too_many_open;
-      }
-      kinds_[static_cast<std::size_t>(fd)] = HandleKind::closed;
-    } else {
-      kinds_[static_cast<std::size_t>(fd)] = kind_of(fd);
+    kinds_[static_cast<std::size_t>(fd)] = kind_of(fd);
+  }
+  OsError outcome = OsError::none;
+  for (int fd = 0; fd < 3; ++fd) {
+    if (kinds_[static_cast<std::size_t>(fd)] == HandleKind::closed && !reserve_descriptor(fd)) {
+      outcome = OsError::too_many_open;
     }
   }
-  // A write to a pipe whose reader has gone must fail, not end the process and lose the
-  // report that is still in its buffer.
-  ::signal(SIGPIPE, SIG_IGN);
-  return OsError::none;
+  // A write to a pipe whose reader has gone, or past the file-size limit, must fail with its
+  // error, not end the process and lose the report that is still in its buffer. Blocking the
+  // two signals does that in one call; nothing in the run waits for either.
+  sigset_t signals;
+  ::sigemptyset(&signals);
+  ::sigaddset(&signals, SIGPIPE);
+  ::sigaddset(&signals, SIGXFSZ);
+  ::sigprocmask(SIG_BLOCK, &signals, nullptr);
+  return outcome;
 }
 
 HandleKind PosixPlatform::std_kind(StdStream stream) {
@@ -104,15 +128,14 @@ IoResult PosixPlatform::read_std(StdStream stream, char* buffer, std::size_t max
   if (std_kind(stream) == HandleKind::closed) {
     return {0, OsError::access_denied};
   }
-  for (;;) {
-    const ssize_t count = ::read(descriptor(stream), buffer, max);
-    if (count >= 0) {
-      return {static_cast<std::size_t>(count), OsError::none};
-    }
-    if (errno != EINTR) {
-      return {0, classify_errno(errno)};
-    }
+  ssize_t count = 0;
+  do {
+    count = ::read(descriptor(stream), buffer, max);
+  } while (interrupted(count));
+  if (count < 0) {
+    return {0, classify_errno(errno)};
   }
+  return {static_cast<std::size_t>(count), OsError::none};
 }
 
 IoResult PosixPlatform::write_std(StdStream stream, const char* data, std::size_t size) {
@@ -122,9 +145,29 @@ IoResult PosixPlatform::write_std(StdStream stream, const char* data, std::size_
   return write_file(descriptor(stream), data, size);
 }
 
-bool PosixPlatform::exists(const char* name) {
-  struct stat info {};
-  return ::lstat(name, &info) == 0;
+// A terminal in canonical mode hands out a line only once it is complete, and one read
+// never goes past a line end; so what is ready now, read up to the first line end, is
+// exactly the rest of the line. The zero-timeout poll keeps a line ended by Ctrl-D, which
+// has no line end, from making the read wait.
+void PosixPlatform::discard_typed_line() {
+  constexpr int fd = 0;
+  if (std_kind(StdStream::input) != HandleKind::terminal) {
+    return;
+  }
+  char buffer[256];
+  for (;;) {
+    pollfd ready{fd, POLLIN, 0};
+    if (::poll(&ready, 1, 0) != 1 || (ready.revents & POLLIN) == 0) {
+      return;
+    }
+    const ssize_t count = ::read(fd, buffer, sizeof buffer);
+    if (interrupted(count)) {
+      continue;
+    }
+    if (count <= 0 || buffer[count - 1] == '\n') {
+      return;
+    }
+  }
 }
 
 OpenResult PosixPlatform::open(const char* name, Disposition disposition, Access access) {
@@ -147,13 +190,32 @@ OpenResult PosixPlatform::open(const char* name, Disposition disposition, Access
   if (fd < 0) {
     return {no_file, classify_errno(errno)};
   }
-  // A directory is not a file: refused as access denied, whatever access was asked for.
+  if (disposition == Disposition::create_new) {
+    return {fd, OsError::none};  // a file this call created: nothing to check
+  }
+  // A directory is not a file, whatever access was asked for; and a file without any write
+  // permission is read-only for every user, the superuser included, as it is on platforms
+  // where read-only is an attribute of the file.
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+  const bool refused = ::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) ||
+                       (access != Access::read_only && S_ISREG(info.st_mode) &&
+                        (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0);
+  if (refused) {
     ::close(fd);
     return {no_file, OsError::access_denied};
   }
   return {fd, OsError::none};
+}
+
+OsError PosixPlatform::hold_for_writing(FileHandle handle) {
+  int result = 0;
+  do {
+    result = ::flock(handle, LOCK_EX | LOCK_NB);
+  } while (result != 0 && errno == EINTR);
+  if (result == 0) {
+    return OsError::none;
+  }
+  return errno == EWOULDBLOCK ? OsError::access_denied : classify_errno(errno);
 }
 
 SizeResult PosixPlatform::file_size(FileHandle handle) {
@@ -165,27 +227,23 @@ SizeResult PosixPlatform::file_size(FileHandle handle) {
 }
 
 OsError PosixPlatform::set_file_size(FileHandle handle, std::uint64_t size) {
-  if (!writable(handle)) {
-    return OsError::access_denied;
-  }
   while (::ftruncate(handle, static_cast<off_t>(size)) != 0) {
     if (errno != EINTR) {
-      return classify_errno(errno);
+      return truncate_error(handle, errno);
     }
   }
   return OsError::none;
 }
 
 IoResult PosixPlatform::write_file(FileHandle handle, const char* data, std::size_t size) {
-  for (;;) {
-    const ssize_t count = ::write(handle, data, size);
-    if (count >= 0) {
-      return {static_cast<std::size_t>(count), OsError::none};
-    }
-    if (errno != EINTR) {
-      return {0, classify_errno(errno)};
-    }
+  ssize_t count = 0;
+  do {
+    count = ::write(handle, data, size);
+  } while (interrupted(count));
+  if (count < 0) {
+    return {0, classify_errno(errno)};
   }
+  return {static_cast<std::size_t>(count), OsError::none};
 }
 
 OsError PosixPlatform::close(FileHandle handle) {

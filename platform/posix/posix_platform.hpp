@@ -13,8 +13,9 @@ class PosixPlatform final : public Platform {
   HandleKind std_kind(StdStream stream) override;
   IoResult read_std(StdStream stream, char* buffer, std::size_t max) override;
   IoResult write_std(StdStream stream, const char* data, std::size_t size) override;
-  bool exists(const char* name) override;
+  void discard_typed_line() override;
   OpenResult open(const char* name, Disposition disposition, Access access) override;
+  OsError hold_for_writing(FileHandle handle) override;
   SizeResult file_size(FileHandle handle) override;
   OsError set_file_size(FileHandle handle, std::uint64_t size) override;
   IoResult write_file(FileHandle handle, const char* data, std::size_t size) override;

@@ -1,6 +1,7 @@
 // The console dialogue on a real pseudo-terminal (standard input and output both on it) and
 // through pipes: what the screen shows, what an interrupt leaves, and read failures.
 #include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <string>
@@ -47,58 +48,85 @@ TEST(Terminal, InterruptWhileThePromptWaitsLeavesAnOldReportEmpty) {
   EXPECT_EQ(read_file(dir.file("duopit.dat")), "");
 }
 
-TEST(Terminal, LongLineIsRefused) {
+enum class Report { complete, before_prompt };
+
+// One line typed at the prompt: what the run ends with and what it leaves.
+struct TypedCase {
+  const char* name;
+  std::string keys;
+  int status;
+  const char* error_head;  // the start of standard error
+  std::string screen;      // everything the terminal showed; empty: not checked
+  Report report;
+};
+
+TEST(Terminal, TypedAnswers) {
+  const std::string f6407 = "\r\nrun-time error F6407: READ(CON)\r\n- ";
+  const TypedCase cases[] = {
+      {"131 characters", "0" + std::string(130, ' ') + "\n", 0, "", "", Report::complete},
+      {"132 characters", std::string(132, '1') + "\n", 1, f6407.c_str(), "",
+       Report::before_prompt},
+      // The user's line was not ended by an accepted answer, so termination ends it.
+      {"Ctrl-D on an empty line", "\x04", 1, "\r\nrun-time error F6501: READ(CON)\r\n- ",
+       prompt + line_end_on_screen, Report::before_prompt},
+      {"Ctrl-D after a value", "0\x04", 0, "", "", Report::complete},
+      {"value ended by a blank that fails", "abc 5\n", 1,
+       "\r\nrun-time error F6103: READ(CON)\r\n- ", prompt + "abc 5\r\n" + line_end_on_screen,
+       Report::before_prompt},
+  };
+  for (const TypedCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    PtySession session(dir.path());
+    session.read_until(prompt);
+    session.type(c.keys);
+    const RunResult result = session.wait();
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.err.substr(0, std::string(c.error_head).size()), c.error_head);
+    if (!c.screen.empty()) {
+      EXPECT_EQ(result.out, c.screen);
+    }
+    const std::string report = read_file(dir.file("duopit.dat"));
+    EXPECT_EQ(report, c.report == Report::complete
+                          ? expected_report()
+                          : expected_report().substr(0, report_bytes_before_prompt));
+  }
+}
+
+// What the user typed beyond a refused line must not reach the shell that reads the terminal
+// after the program: here a command that would create a marker file.
+TEST(Terminal, RestOfARefusedLineNeverReachesTheNextReader) {
   TempDir dir;
-  PtySession session(dir.path());
+  PtySession session(dir.path(), {"sh", "-c", "\"$0\"; echo \"status $?\"; exec sh"});
   session.read_until(prompt);
-  session.type(std::string(132, '1') + "\n");
+  session.type(std::string(132, '1') + " touch marker\n");
+  session.read_until("status 1");
+  session.type("echo next; exit\n");
   const RunResult result = session.wait();
-  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_NE(result.out.find("next"), std::string::npos) << result.out;
+  EXPECT_EQ(::access(dir.file("marker").c_str(), F_OK), -1) << "the rest of the line ran";
   EXPECT_EQ(result.err.rfind("\r\nrun-time error F6407: READ(CON)\r\n- ", 0), 0u) << result.err;
 }
 
-TEST(Terminal, LineOf131CharactersIsAccepted) {
+// A second run in the same directory must not write into the report that a first run, still
+// waiting at its prompt, holds; the first run's report comes out whole.
+TEST(Terminal, SecondRunIsRefusedWhileTheFirstHoldsTheReport) {
   TempDir dir;
-  PtySession session(dir.path());
-  session.read_until(prompt);
-  session.type("0" + std::string(130, ' ') + "\n");
-  const RunResult result = session.wait();
-  EXPECT_EQ(result.status, 0);
+  PtySession first(dir.path());
+  first.read_until(prompt);
+  RunOptions options;
+  options.input = Input::pipe;
+  options.stdin_data = "1e21\n";
+  const RunResult second = run_program(dir.path(), options);
+  EXPECT_EQ(second.status, 1);
+  EXPECT_EQ(second.err,
+            "\r\nrun-time error F6414: OPEN(duopit.dat)\r\n- access denied: another run is "
+            "writing the file\r\n");
+  EXPECT_EQ(second.out, "");  // refused before the prompt
+  first.type("0\n");
+  EXPECT_EQ(first.wait().status, 0);
   EXPECT_EQ(read_file(dir.file("duopit.dat")), expected_report());
-}
-
-TEST(Terminal, EndOfInputOnAnEmptyLine) {
-  TempDir dir;
-  PtySession session(dir.path());
-  session.read_until(prompt);
-  session.type("\x04");
-  const RunResult result = session.wait();
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err.rfind("\r\nrun-time error F6501: READ(CON)\r\n- ", 0), 0u) << result.err;
-  // The line opened by the prompt was not ended by the user, so termination ends it.
-  EXPECT_EQ(result.out, prompt + line_end_on_screen);
-  EXPECT_EQ(read_file(dir.file("duopit.dat")), expected_report().substr(0, report_bytes_before_prompt));
-}
-
-TEST(Terminal, EndOfInputAfterAValueDeliversTheValue) {
-  TempDir dir;
-  PtySession session(dir.path());
-  session.read_until(prompt);
-  session.type("0\x04");
-  const RunResult result = session.wait();
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(read_file(dir.file("duopit.dat")), expected_report());
-}
-
-TEST(Terminal, ValueEndedByABlankThatFailsLeavesTheLineOpen) {
-  TempDir dir;
-  PtySession session(dir.path());
-  session.read_until(prompt);
-  session.type("abc 5\n");
-  const RunResult result = session.wait();
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err.rfind("\r\nrun-time error F6103: READ(CON)\r\n- ", 0), 0u) << result.err;
-  EXPECT_EQ(result.out, prompt + "abc 5\r\n" + line_end_on_screen);
 }
 
 struct PipedCase {
@@ -142,6 +170,18 @@ TEST(PipedInput, AcceptedAndRejectedAnswers) {
       EXPECT_EQ(result.err.find("run-time error", 10), std::string::npos);
     }
   }
+}
+
+// Input that never ends a value is refused once the value passes 259 characters, instead of
+// being read for ever.
+TEST(PipedInput, EndlessInputIsRefused) {
+  TempDir dir;
+  RunOptions options;
+  options.wrapper = {"sh", "-c", "exec \"$0\" </dev/zero"};
+  const RunResult result = run_program(dir.path(), options);
+  EXPECT_EQ(result.signal, 0);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "\r\nrun-time error F6103: READ(CON)\r\n- invalid real\r\n");
 }
 
 }  // namespace

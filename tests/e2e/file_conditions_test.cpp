@@ -1,9 +1,11 @@
 // The report file under real file-system conditions: absent, old and longer, a directory,
 // a link to a full device, read-only, and a directory where nothing can be created.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -54,15 +56,92 @@ TEST(ReportFile, LinkToAFullDeviceFailsAtTheFirstBlock) {
   EXPECT_EQ(result.out, "Rumo de saida ficticio (em graus):\r\n");
 }
 
-TEST(ReportFile, ReadOnlyFileIsRefusedAtTheCut) {
-  TempDir dir;
-  write_file(dir.file("duopit.dat"), "an old report\r\n");
-  ASSERT_EQ(::chmod(dir.file("duopit.dat").c_str(), 0444), 0);
-  const RunResult result = run_zero(dir, true);
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err,
-            "\r\nrun-time error F6421: WRITE(duopit.dat)\r\n- write access denied\r\n");
-  EXPECT_EQ(read_file(dir.file("duopit.dat")), "an old report\r\n");
+// Read-only means read-only for every user: the superuser, who may write any file, is
+// refused as an ordinary user is.
+TEST(ReportFile, ReadOnlyFileIsRefusedAtTheCutForEveryUser) {
+  for (const bool unprivileged : {true, false}) {
+    SCOPED_TRACE(unprivileged ? "nobody" : "root");
+    TempDir dir;
+    write_file(dir.file("duopit.dat"), "an old report\r\n");
+    ASSERT_EQ(::chmod(dir.file("duopit.dat").c_str(), 0444), 0);
+    const RunResult result = run_zero(dir, unprivileged);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err,
+              "\r\nrun-time error F6421: WRITE(duopit.dat)\r\n- write access denied\r\n");
+    EXPECT_EQ(read_file(dir.file("duopit.dat")), "an old report\r\n");
+  }
+}
+
+// Under a file-size limit the report's writes fail with an error the run reports, rather than
+// a signal that ends it silently; a report cut short at close is not a success; and console
+// output that meets the limit is no error of the run.
+TEST(ReportFile, FileSizeLimit) {
+  struct Case {
+    const char* name;
+    const char* shell;  // how the shell starts the program ($0)
+    int status;
+    const char* err;
+    std::size_t report_bytes;
+  };
+  const Case cases[] = {
+      {"second block", "exec prlimit --fsize=1024 \"$0\"", 1,
+       "\r\nrun-time error F6423: WRITE(duopit.dat)\r\n- write failed\r\n", 1024},
+      {"last bytes at close", "exec prlimit --fsize=2048 \"$0\"", 1,
+       "\r\nrun-time error F6423: CLOSE(duopit.dat)\r\n- write failed\r\n", 2048},
+      {"standard output past the limit",
+       "head -c 5000 /dev/zero >out; exec prlimit --fsize=4096 \"$0\" >>out", 0, "", 2484},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    RunOptions options;
+    options.stdin_data = "0\n";
+    options.wrapper = {"sh", "-c", c.shell};
+    const RunResult result = run_program(dir.path(), options);
+    EXPECT_EQ(result.signal, 0);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(read_file(dir.file("duopit.dat")), expected_report().substr(0, c.report_bytes));
+  }
+}
+
+// Arguments are answered before anything is opened: an old report keeps its bytes and its
+// modification time.
+TEST(CommandLine, AnsweredWithoutTouchingTheReport) {
+  struct Case {
+    std::vector<std::string> arguments;
+    int status;
+    const char* out_head;
+    std::string err;
+  };
+  const std::string usage_tail = "\"; usage: duopit [--help | --version]\r\n";
+  const Case cases[] = {
+      {{"--help"}, 0, "usage: duopit [--help | --version]\r\n", ""},
+      {{"--version"}, 0, "duopit 1.0\r\n", ""},
+      {{"-h"}, 2, "", "duopit: unexpected argument \"-h" + usage_tail},
+      {{"0"}, 2, "", "duopit: unexpected argument \"0" + usage_tail},
+      {{"--help", "--version"}, 2, "", "duopit: unexpected argument \"--version" + usage_tail},
+      {{"\x1b]0;x\x07" + std::string(60, 'a')}, 2, "",
+       "duopit: unexpected argument \"?]0;x?" + std::string(34, 'a') + "..." + usage_tail},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments.front());
+    TempDir dir;
+    write_file(dir.file("duopit.dat"), "an old report\r\n");
+    const timespec long_ago[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, dir.file("duopit.dat").c_str(), long_ago, 0), 0);
+    RunOptions options;
+    options.stdin_data = "0\n";
+    options.arguments = c.arguments;
+    const RunResult result = run_program(dir.path(), options);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.out.substr(0, std::string(c.out_head).size()), c.out_head);
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(read_file(dir.file("duopit.dat")), "an old report\r\n");
+    struct stat info {};
+    ASSERT_EQ(::stat(dir.file("duopit.dat").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mtim.tv_sec, 1000000000);
+  }
 }
 
 TEST(ReportFile, DirectoryWhereNothingCanBeCreated) {
@@ -117,6 +196,21 @@ TEST(StandardHandles, ClosedInputIsAFailedRead) {
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.err.rfind("\r\nrun-time error F6500: READ(CON)\r\n- ", 0), 0u) << result.err;
   EXPECT_EQ(read_file(dir.file("duopit.dat")), expected_report().substr(0, report_bytes_before_prompt));
+}
+
+// With no descriptor to spare, start-up fails; every standard handle was looked at first, so
+// the message still reaches standard error although standard input is closed.
+TEST(StandardHandles, FatalStartUpFailureReachesAnOpenStandardError) {
+  TempDir dir;
+  RunOptions options;
+  options.input = Input::closed;
+  options.wrapper = {"prlimit", "--nofile=0"};
+  const RunResult result = run_program(dir.path(), options);
+  EXPECT_EQ(result.status, 255);
+  EXPECT_EQ(result.err,
+            "\r\nruntime error R6008\r\n- not enough resources to start the program\r\n");
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(::access(dir.file("duopit.dat").c_str(), F_OK), -1);
 }
 
 }  // namespace

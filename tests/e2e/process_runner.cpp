@@ -222,7 +222,7 @@ RunResult run_program(const std::string& directory, const RunOptions& options) {
   return decode(wait_status, std::move(out), std::move(err));
 }
 
-PtySession::PtySession(const std::string& directory) {
+PtySession::PtySession(const std::string& directory, const std::vector<std::string>& wrapper) {
   int slave = -1;
   check(::openpty(&master_, &slave, nullptr, nullptr, nullptr) == 0, "openpty");
   int err_pipe[2];
@@ -240,7 +240,7 @@ PtySession::PtySession(const std::string& directory) {
     if (::chdir(directory.c_str()) != 0) {
       ::_exit(125);
     }
-    exec_program({});
+    exec_program(wrapper);
   }
   ::close(slave);
   ::close(err_pipe[1]);

@@ -57,10 +57,11 @@ constexpr std::size_t report_bytes_before_prompt = 536;
 void write_file(const std::string& path, const std::string& content);
 
 // The program on a pseudo-terminal that is its standard input and standard output (its
-// controlling terminal); standard error goes to a pipe.
+// controlling terminal); standard error goes to a pipe. With a wrapper (such as a shell
+// command) the wrapper runs on the terminal with the program's path as its last word.
 class PtySession {
  public:
-  explicit PtySession(const std::string& directory);
+  explicit PtySession(const std::string& directory, const std::vector<std::string>& wrapper = {});
   ~PtySession();
   PtySession(const PtySession&) = delete;
   PtySession& operator=(const PtySession&) = delete;

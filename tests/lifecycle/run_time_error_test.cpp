@@ -88,7 +88,7 @@ TEST(Termination, NothingWhenTheLineIsClosed) {
   EXPECT_EQ(env.os.output, "");
 }
 
-TEST(Termination, ErrorWhileClosingSkipsTheLineEndAndKeepsTheStatus) {
+TEST(Termination, ErrorWhileClosingAtANormalEndSkipsTheLineEndAndFailsTheRun) {
   RunEnvironment env;
   console_output_unit().line_open = true;
   env.os.injected.push_back({testing::Op::write_file, 1, platform::OsError::no_space});
@@ -99,7 +99,7 @@ TEST(Termination, ErrorWhileClosingSkipsTheLineEndAndKeepsTheStatus) {
     unit->put("abc");
     unit->end_record();
   });
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(status, 1);  // the report lost its end: not a success
   EXPECT_EQ(env.os.error,
             "\r\nrun-time error F6422: CLOSE(duopit.dat)\r\n- no space left on device\r\n");
   EXPECT_EQ(env.os.output, "");  // the console line end was skipped

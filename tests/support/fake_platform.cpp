@@ -62,9 +62,12 @@ IoResult FakePlatform::write_std(platform::StdStream stream, const char* data, s
   return {size, OsError::none};
 }
 
-bool FakePlatform::exists(const char* name) {
-  (void)injected_for(Op::exists);
-  return files.count(name) != 0;
+// A terminal's pending line is the front of typed_lines: it is dropped whole.
+void FakePlatform::discard_typed_line() {
+  (void)injected_for(Op::discard_typed_line);
+  if (std_kind(platform::StdStream::input) == HandleKind::terminal && !typed_lines.empty()) {
+    typed_lines.erase(typed_lines.begin());
+  }
 }
 
 platform::OpenResult FakePlatform::open(const char* name, Disposition disposition, Access access) {
@@ -93,6 +96,14 @@ platform::SizeResult FakePlatform::file_size(platform::FileHandle handle) {
   }
   const OpenFile& file = handles_.at(static_cast<std::size_t>(handle - 3));
   return {files[file.name].content.size(), OsError::none};
+}
+
+OsError FakePlatform::hold_for_writing(platform::FileHandle handle) {
+  if (const Injected* failure = injected_for(Op::hold_for_writing)) {
+    return failure->error;
+  }
+  const OpenFile& file = handles_.at(static_cast<std::size_t>(handle - 3));
+  return files[file.name].held ? OsError::access_denied : OsError::none;
 }
 
 OsError FakePlatform::set_file_size(platform::FileHandle handle, std::uint64_t size) {

@@ -17,7 +17,17 @@ struct ProcessEnded {
   int status;
 };
 
-enum class Op { exists, open, file_size, set_file_size, write_file, close, read_std, write_std };
+enum class Op {
+  open,
+  hold_for_writing,
+  file_size,
+  set_file_size,
+  write_file,
+  close,
+  read_std,
+  write_std,
+  discard_typed_line,
+};
 
 // Makes the `call`-th call (1-based) of `op` fail with `error`; with `short_bytes` set, the
 // call instead stores that many bytes and reports success.
@@ -33,6 +43,7 @@ struct FakeFile {
   std::string content;
   bool directory = false;
   bool read_only = false;  // opening it for writing is refused
+  bool held = false;       // another process holds it for writing
 };
 
 class FakePlatform final : public platform::Platform {
@@ -55,9 +66,10 @@ class FakePlatform final : public platform::Platform {
   platform::IoResult read_std(platform::StdStream stream, char* buffer, std::size_t max) override;
   platform::IoResult write_std(platform::StdStream stream, const char* data,
                                std::size_t size) override;
-  bool exists(const char* name) override;
+  void discard_typed_line() override;
   platform::OpenResult open(const char* name, platform::Disposition disposition,
                             platform::Access access) override;
+  platform::OsError hold_for_writing(platform::FileHandle handle) override;
   platform::SizeResult file_size(platform::FileHandle handle) override;
   platform::OsError set_file_size(platform::FileHandle handle, std::uint64_t size) override;
   platform::IoResult write_file(platform::FileHandle handle, const char* data,
