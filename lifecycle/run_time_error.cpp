@@ -1,6 +1,6 @@
-// lifecycle/run_time_error.cpp — the table of error numbers and texts, and the reporter that
-// writes one message to standard error and ends the run. The message is written without
-// checking: a closed or failing standard error does not change the exit status.
+// lifecycle/run_time_error.cpp — the table of every error number and text, and the writer
+// that lays out one message on standard error. The message is written without checking: a
+// closed or failing standard error does not change the exit status.
 #include "lifecycle/run_time_error.hpp"
 
 #include <array>
@@ -19,7 +19,7 @@ struct ErrorEntry {
 };
 
 // One row per error, in the order of the enumeration.
-constexpr std::array<ErrorEntry, 36> error_table{{
+constexpr std::array<ErrorEntry, 42> error_table{{
     {RunTimeError::repeat_count_overflow, {'F', 6100}, "integer overflow in repeat count"},
     {RunTimeError::repeat_count_bad_char, {'F', 6101}, "invalid character in repeat count"},
     {RunTimeError::real_too_large, {'F', 6102}, "real value too large"},
@@ -56,6 +56,12 @@ constexpr std::array<ErrorEntry, 36> error_table{{
     {RunTimeError::trap_square_root, {'M', 6108}, "floating-point error: square root"},
     {RunTimeError::trap_stack_overflow, {'M', 6110}, "floating-point error: stack overflow"},
     {RunTimeError::trap_stack_underflow, {'M', 6111}, "floating-point error: stack underflow"},
+    {RunTimeError::atan_domain, {'M', 6201}, "atan: DOMAIN error"},
+    {RunTimeError::sin_domain, {'M', 6201}, "sin: DOMAIN error"},
+    {RunTimeError::cos_domain, {'M', 6201}, "cos: DOMAIN error"},
+    {RunTimeError::sin_tloss, {'M', 6205}, "sin: TLOSS error"},
+    {RunTimeError::cos_tloss, {'M', 6205}, "cos: TLOSS error"},
+    {RunTimeError::startup_no_resources, {'R', 6008}, "not enough resources to start the program"},
 }};
 
 constexpr bool table_in_enum_order() {
@@ -85,13 +91,15 @@ std::string_view statement_text(Statement statement) {
     case Statement::math:
       return ": MATH\r\n- ";
     case Statement::generic:
+    case Statement::startup:
       return "\r\n- ";
   }
   return "\r\n- ";
 }
 
 bool shows_file_name(Statement statement) {
-  return statement != Statement::math && statement != Statement::generic;
+  return statement != Statement::math && statement != Statement::generic &&
+         statement != Statement::startup;
 }
 
 // One write call per piece, untranslated; failures are ignored on purpose.
@@ -107,19 +115,15 @@ ErrorCode error_code(RunTimeError error) { return entry(error).code; }
 
 std::string_view error_text(RunTimeError error) { return entry(error).text; }
 
-void run_time_error(RunTimeError error, Statement statement, std::string_view file_name) {
-  run_time_error(entry(error).code, statement, file_name, entry(error).text);
-}
-
-void run_time_error(ErrorCode code, Statement statement, std::string_view file_name,
-                    std::string_view text) {
+void write_message(ErrorCode code, Statement statement, std::string_view file_name,
+                   std::string_view text) {
   // "F6414": the letter and the number, always four digits.
   const std::array<char, 5> number{code.letter, static_cast<char>('0' + code.number / 1000 % 10),
                                    static_cast<char>('0' + code.number / 100 % 10),
                                    static_cast<char>('0' + code.number / 10 % 10),
                                    static_cast<char>('0' + code.number % 10)};
   put_error("\r\n");
-  put_error("run-time error ");
+  put_error(statement == Statement::startup ? "runtime error " : "run-time error ");
   put_error(std::string_view(number.data(), number.size()));
   put_error(statement_text(statement));
   if (shows_file_name(statement)) {
@@ -128,7 +132,16 @@ void run_time_error(ErrorCode code, Statement statement, std::string_view file_n
   }
   put_error(text);
   put_error("\r\n");
+}
+
+void run_time_error(RunTimeError error, Statement statement, std::string_view file_name) {
+  write_message(entry(error).code, statement, file_name, entry(error).text);
   end_after_run_time_error();
+}
+
+void fatal_startup_error(RunTimeError error) {
+  write_message(entry(error).code, Statement::startup, {}, entry(error).text);
+  platform::end_process(255);
 }
 
 }  // namespace duopit::lifecycle

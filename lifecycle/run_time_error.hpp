@@ -1,6 +1,7 @@
 // lifecycle/run_time_error.hpp — the one path by which a failure of any layer ends the run:
-// a numbered message on standard error, then exit status 1 through termination.
-// The numbers and message texts live in one table (run_time_error.cpp).
+// a numbered message on standard error, then exit status 1 through termination; and the
+// fatal start-up failure, status 255. Every number and text the program can show lives in
+// one table (run_time_error.cpp), and one writer lays out every message.
 #pragma once
 
 #include <string_view>
@@ -15,6 +16,7 @@ enum class Statement {
   read,     // the console read
   math,     // an arithmetic trap or an elementary function
   generic,  // a failure that names no statement
+  startup,  // start-up could not finish: the "runtime error R6008" frame
 };
 
 enum class RunTimeError {
@@ -54,6 +56,12 @@ enum class RunTimeError {
   trap_square_root,          // M6108: square root of a negative number
   trap_stack_overflow,       // M6110: register stack overflow
   trap_stack_underflow,      // M6111: register stack underflow
+  atan_domain,               // M6201: arctangent of a NaN
+  sin_domain,                // M6201: sine of an infinity or a NaN
+  cos_domain,                // M6201: cosine of an infinity or a NaN
+  sin_tloss,                 // M6205: sine of an argument of 2^63 or more in magnitude
+  cos_tloss,                 // M6205: cosine of an argument of 2^63 or more in magnitude
+  startup_no_resources,      // R6008: no descriptor or memory to start the program
 };
 
 // Letter and number as shown: F6414, M6103.
@@ -68,13 +76,16 @@ struct ErrorCode {
 // Reports `error` for `statement` on the unit or file `file_name` ("CON", "duopit.dat";
 // ignored by the kinds that show no name) and ends the run with status 1. Raised while
 // termination closes the units, it skips the rest of the closes and the console line end
-// and ends the process with the status that started the exit.
+// and goes on with the exit.
 [[noreturn]] void run_time_error(RunTimeError error, Statement statement,
                                  std::string_view file_name = {});
 
-// The same for a message whose text is composed by the caller (the elementary functions'
-// "sin: TLOSS error").
-[[noreturn]] void run_time_error(ErrorCode code, Statement statement, std::string_view file_name,
-                                 std::string_view text);
+// A failure before the computation: the start-up frame and status 255, without exit routines.
+[[noreturn]] void fatal_startup_error(RunTimeError error);
+
+// The one writer of messages: one unchecked, untranslated write per piece to standard
+// error. An empty text ends a file name with ")\r\n" instead of ")\r\n- ".
+void write_message(ErrorCode code, Statement statement, std::string_view file_name,
+                   std::string_view text);
 
 }  // namespace duopit::lifecycle

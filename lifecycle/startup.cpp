@@ -6,6 +6,7 @@
 #include "lifecycle/startup.hpp"
 
 #include "lifecycle/process_state.hpp"
+#include "lifecycle/run_time_error.hpp"
 #include "lifecycle/termination.hpp"
 
 namespace duopit::lifecycle {
@@ -48,7 +49,7 @@ void run_program(platform::Platform& os, ArithmeticSetup arithmetic, void (*comp
                  const CommandLine& command) {
   platform::install(os);
   if (os.prepare_process() != platform::OsError::none) {
-    fatal_startup_error(startup_error_no_resources, "not enough resources to start the program");
+    fatal_startup_error(RunTimeError::startup_no_resources);
   }
   if (command.request != Request::run) {
     answer(os, command);

@@ -13,9 +13,6 @@ struct ArithmeticSetup {
   void (*enable_traps)();   // traps on invalid operation, division by zero, overflow
 };
 
-// R-number of the fatal start-up failure.
-constexpr int startup_error_no_resources = 6008;
-
 // Starts the process and runs the computation once; a command line that asks for help, the
 // version, or holds a stray argument is answered instead, and nothing else happens.
 [[noreturn]] void run_program(platform::Platform& os, ArithmeticSetup arithmetic,

@@ -1,7 +1,6 @@
-// lifecycle/termination.cpp — process exit, the termination routine and fatal start-up errors.
+// lifecycle/termination.cpp — process exit and the termination routine.
 #include "lifecycle/termination.hpp"
 
-#include <array>
 #include <cassert>
 
 #include "lifecycle/console_output.hpp"
@@ -55,21 +54,6 @@ void end_after_run_time_error() {
     continue_exit();
   }
   exit_process(1);
-}
-
-void fatal_startup_error(int number, std::string_view reason) {
-  const std::array<char, 5> code{'R', static_cast<char>('0' + number / 1000 % 10),
-                                 static_cast<char>('0' + number / 100 % 10),
-                                 static_cast<char>('0' + number / 10 % 10),
-                                 static_cast<char>('0' + number % 10)};
-  platform::Platform& os = platform::current();
-  for (const std::string_view piece : {std::string_view("\r\n"), std::string_view("runtime error "),
-                                       std::string_view(code.data(), code.size()),
-                                       std::string_view("\r\n- "), reason,
-                                       std::string_view("\r\n")}) {
-    (void)os.write_std(platform::StdStream::error, piece.data(), piece.size());
-  }
-  platform::end_process(255);
 }
 
 }  // namespace duopit::lifecycle

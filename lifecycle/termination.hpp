@@ -4,8 +4,6 @@
 // goes on with the status that started it.
 #pragma once
 
-#include <string_view>
-
 namespace duopit::lifecycle {
 
 using ExitRoutine = void (*)();
@@ -23,9 +21,5 @@ void termination_routine();
 // when termination is already running, on with the exit it interrupted (with status 1 if
 // that exit was a normal end: the report is incomplete).
 [[noreturn]] void end_after_run_time_error();
-
-// A fatal failure before the computation: "runtime error R<number>" and status 255, without
-// exit routines.
-[[noreturn]] void fatal_startup_error(int number, std::string_view reason);
 
 }  // namespace duopit::lifecycle

@@ -4,10 +4,8 @@
 // restores the caller's control word and reports its own error if it has one.
 #include "numerics/elementary.hpp"
 
-#include <array>
 #include <bit>
 #include <cstdint>
-#include <string_view>
 
 #include "lifecycle/run_time_error.hpp"
 #include "numerics/arithmetic_trap.hpp"
@@ -15,7 +13,22 @@
 namespace duopit::numerics {
 namespace {
 
-enum class MathError { none = 0, domain = 1, tloss = 5 };
+enum class MathError { none, domain, tloss };
+enum class Function { atan, sin, cos };
+
+// The message of each function's errors is named after the function: "sin: TLOSS error".
+lifecycle::RunTimeError run_time_error_of(Function function, MathError error) {
+  using lifecycle::RunTimeError;
+  switch (function) {
+    case Function::atan:
+      break;
+    case Function::sin:
+      return error == MathError::tloss ? RunTimeError::sin_tloss : RunTimeError::sin_domain;
+    case Function::cos:
+      return error == MathError::tloss ? RunTimeError::cos_tloss : RunTimeError::cos_domain;
+  }
+  return RunTimeError::atan_domain;  // the arctangent has no argument too large
+}
 
 enum class ArgumentClass { normal, zero_or_denormal, infinite, not_a_number };
 
@@ -46,33 +59,17 @@ class FunctionFrame {
   FunctionFrame(const FunctionFrame&) = delete;
   FunctionFrame& operator=(const FunctionFrame&) = delete;
 
-  // Restores the caller's environment, then reports `error` for `name` if there is one.
-  void finish(std::string_view name, MathError error) {
+  // Restores the caller's environment, then reports the function's error if it has one.
+  void finish(Function function, MathError error) {
     asm volatile("fnclex");
     set_control_word(caller_control_);
     set_in_elementary_function(false);
     if (error != MathError::none) {
-      report(name, error);
+      lifecycle::run_time_error(run_time_error_of(function, error), lifecycle::Statement::math);
     }
   }
 
  private:
-  [[noreturn]] static void report(std::string_view name, MathError error) {
-    const std::string_view kind = error == MathError::domain ? "DOMAIN" : "TLOSS";
-    // "sin: TLOSS error"
-    std::array<char, 32> text{};
-    std::size_t length = 0;
-    for (const std::string_view piece : {name, std::string_view(": "), kind,
-                                         std::string_view(" error")}) {
-      for (const char c : piece) {
-        text[length++] = c;
-      }
-    }
-    lifecycle::run_time_error(
-        lifecycle::ErrorCode{'M', 6200 + static_cast<int>(error)}, lifecycle::Statement::math,
-        {}, std::string_view(text.data(), length));
-  }
-
   std::uint16_t caller_control_ = 0;
 };
 
@@ -106,7 +103,6 @@ bool reduce_and_apply(double x, bool sine, Extended& result) {
 }
 
 Extended sine_or_cosine(double x, bool sine) {
-  const std::string_view name = sine ? "sin" : "cos";
   FunctionFrame frame;
   Extended result = 0;
   MathError error = MathError::none;
@@ -124,7 +120,7 @@ Extended sine_or_cosine(double x, bool sine) {
       error = MathError::domain;
       break;
   }
-  frame.finish(name, error);
+  frame.finish(sine ? Function::sin : Function::cos, error);
   return result;
 }
 
@@ -184,7 +180,7 @@ Extended atan(double x) {
       error = MathError::domain;
       break;
   }
-  frame.finish("atan", error);
+  frame.finish(Function::atan, error);
   return result;
 }
 
