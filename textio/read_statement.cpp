@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cassert>
 #include <limits>
+#include <cstdlib>
 #include <optional>
 
 #include "textio/convert_real.hpp"
@@ -15,11 +16,6 @@
 
 namespace duopit::textio {
 namespace {
-
-constexpr std::size_t buffer_bytes = lifecycle::console_buffer_bytes;
-// A read whose third byte from the end is Ctrl-Z (Ctrl-Z, CR, LF typed as a line) is end of
-// input, and whatever came before it on that line is dropped.
-constexpr char ctrl_z = '\x1A';
 
 ReadStatus from_convert(ConvertStatus status) {
   switch (status) {
@@ -86,12 +82,12 @@ lifecycle::RunTimeError to_run_time_error(ReadStatus status) {
 }
 
 ReadStatement::ReadStatement(lifecycle::ConsoleUnit& unit, lifecycle::ConsolePort& port)
-    : unit_(unit), port_(port) {}
+    : line_(unit, port) {}
 
 ReadStatus ReadStatement::read_real(double& destination) {
   if (!started_) {
     started_ = true;
-    start_first_item();
+    line_.begin_input();
   }
   if (repeat_left_ > 0) {
     --repeat_left_;
@@ -111,21 +107,7 @@ ReadStatus ReadStatement::finish() {
   if (ended_by_line_end_) {
     return ReadStatus::ok;
   }
-  return dispose_of_line();
-}
-
-// A console line left open by output is ended before the user types: with CR LF, unless the
-// last record asked to continue the line (as a prompt does), so that the echo of the typing
-// follows it. The buffer is emptied so that the value comes from a fresh read.
-void ReadStatement::start_first_item() {
-  if (!unit_.line_open) {
-    return;
-  }
-  if (!unit_.line_continues) {
-    port_.write_output("\r\n");
-  }
-  unit_.line_continues = false;
-  unit_.line_last = -1;
+  return line_.dispose_of_line();
 }
 
 // Collects one value: characters up to a separator, with the repeat count, parentheses and
@@ -138,11 +120,11 @@ ReadStatus ReadStatement::scan_value() {
   ended_by_line_end_ = false;
   for (;;) {
     char c = 0;
-    const ReadStatus got = next_char(c);
+    const ReadStatus got = line_.next_char(c);
     if (got == ReadStatus::end_of_file && value_in_progress()) {
       // Input that ends right after a value (a file whose last line fills its last piece
       // exactly, without a line end) ends the value; there is no line left to dispose of.
-      unit_.line_open = false;
+      line_.end_line_at_end_of_input();
       ended_by_line_end_ = true;
       last_separator_ = ' ';
       return ReadStatus::ok;
@@ -247,8 +229,8 @@ ReadStatement::Step ReadStatement::take_quoted(char c) {
 // A line end is put back and its line disposed of; then it acts as a blank, except that it
 // does not end a value inside parentheses or quotes, nor one that has not begun.
 ReadStatement::Step ReadStatement::take_line_end() {
-  put_back();
-  const ReadStatus disposed = dispose_of_line();
+  line_.put_back();
+  const ReadStatus disposed = line_.dispose_of_line();
   if (disposed != ReadStatus::ok) {
     return fail(disposed);
   }
@@ -329,109 +311,6 @@ ReadStatus ReadStatement::deliver(double& destination) const {
   return ReadStatus::ok;
 }
 
-ReadStatus ReadStatement::next_char(char& c) {
-  if (unit_.line_pos > unit_.line_last) {
-    const ReadStatus refilled = refill();
-    if (refilled != ReadStatus::ok) {
-      return refilled;
-    }
-  }
-  assert(unit_.line_pos >= 0 && unit_.line_last < static_cast<std::int32_t>(buffer_bytes));
-  c = unit_.line_buffer[static_cast<std::size_t>(unit_.line_pos)];
-  ++unit_.line_pos;
-  return ReadStatus::ok;
-}
-
-void ReadStatement::put_back() {
-  assert(unit_.line_pos > 0);
-  --unit_.line_pos;
-}
-
-// Fills the buffer from standard input. The checks come in this order: the read failed or
-// returned nothing; a last line without LF gets one; a full terminal read without LF is a
-// line too long; a Ctrl-Z third from the end is end of input. Nothing of a refused read is
-// handed out.
-ReadStatus ReadStatement::refill() {
-  unit_.line_pos = 0;
-  unit_.line_last = -1;
-  if (unit_.end_of_file) {
-    return ReadStatus::end_of_file;
-  }
-  bool failed = false;
-  const std::size_t n = read_piece(failed);
-  if (failed) {
-    return ReadStatus::read_failed;
-  }
-  if (n == 0) {
-    unit_.end_of_file = true;
-    return ReadStatus::end_of_file;
-  }
-  char* const buffer = unit_.line_buffer.data();
-  const bool ends_in_lf = buffer[n - 1] == '\n';
-  const bool append_lf = n < buffer_bytes && !ends_in_lf;
-  if (append_lf) {
-    buffer[n] = '\n';
-  }
-  if (n == buffer_bytes && !ends_in_lf && port_.input_is_terminal()) {
-    // The rest of the refused line still waits at the terminal: it must not reach whoever
-    // reads the terminal next, such as the shell.
-    port_.discard_typed_line();
-    return ReadStatus::line_too_long;
-  }
-  if (n >= 3 && buffer[n - 3] == ctrl_z) {
-    unit_.end_of_file = true;
-    return ReadStatus::end_of_file;
-  }
-  unit_.line_last = static_cast<std::int32_t>(append_lf ? n : n - 1);
-  return ReadStatus::ok;
-}
-
-// On a terminal one read returns one typed line: exactly one read is made. From a file or a
-// pipe, reads are repeated until the piece is full, ends in LF or the input ends, so that a
-// writer that splits a line over several writes does not split the value in it. A failed
-// read fails the whole piece: a value cut short by it must not be taken as typed.
-std::size_t ReadStatement::read_piece(bool& failed) {
-  char* const buffer = unit_.line_buffer.data();
-  const bool terminal = port_.input_is_terminal();
-  std::size_t n = 0;
-  do {
-    const platform::IoResult result = port_.read_input(buffer + n, buffer_bytes - n);
-    if (result.error != platform::OsError::none) {
-      failed = true;
-      return 0;
-    }
-    if (result.bytes == 0) {
-      unit_.end_of_file = true;
-      return n;
-    }
-    n += std::min(result.bytes, buffer_bytes - n);
-  } while (!terminal && n < buffer_bytes && buffer[n - 1] != '\n');
-  return n;
-}
-
-// On a terminal a read holds one whole line, so the rest of it is dropped by emptying the
-// buffer; otherwise characters are taken up to and including the next LF. Input that ends
-// first simply ends the line. Either way the user's line end has ended the console line.
-ReadStatus ReadStatement::dispose_of_line() {
-  if (port_.input_is_terminal()) {
-    unit_.line_pos = 0;
-    unit_.line_last = -1;
-  } else {
-    char c = 0;
-    do {
-      const ReadStatus got = next_char(c);
-      if (got == ReadStatus::end_of_file) {
-        break;
-      }
-      if (got != ReadStatus::ok) {
-        return got;
-      }
-    } while (c != '\n');
-  }
-  unit_.line_open = false;
-  return ReadStatus::ok;
-}
-
 namespace {
 
 // The statement in progress between begin_read and end_read. The program has one read
@@ -445,9 +324,11 @@ void raise_if_failed(ReadStatus status) {
   }
 }
 
+// An item or an end without begin_read is a fault of the program itself, never of its
+// input: it stops at once rather than read from a statement nobody began.
 ReadStatement& statement_in_progress() {
   if (!current_statement) {
-    begin_read();
+    std::abort();
   }
   return *current_statement;
 }

@@ -505,5 +505,10 @@ TEST_F(ProgramRead, EndOfInput) {
   EXPECT_EQ(run.os.error, message("F6501", lifecycle::RunTimeError::end_of_file));
 }
 
+TEST(ProgramReadDeathTest, ItemWithoutBeginIsAFaultOfTheProgram) {
+  double value = 0;
+  EXPECT_DEATH(read_real_item(value), "");
+}
+
 }  // namespace
 }  // namespace duopit::textio
