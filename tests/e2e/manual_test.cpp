@@ -67,8 +67,7 @@ std::string flowed(const std::string& text) {
   return out;
 }
 
-// ---- The manual page's escapes, as man shows them ----
-
+// The manual page's escapes, as man shows them.
 struct Escape {
   const char* roff;
   const char* text;
@@ -113,8 +112,6 @@ std::string manual_page_text() {
   }
   return text;
 }
-
-// ---- Sessions ----
 
 // The ```console blocks of a Markdown text, each as its lines joined with LF.
 std::vector<std::string> markdown_sessions(const std::string& text) {
@@ -223,8 +220,6 @@ TEST(Manual, SessionsAreWhatTheProgramShows) {
   }
 }
 
-// ---- Tables ----
-
 std::string trimmed(const std::string& text) {
   const std::size_t first = text.find_first_not_of(' ');
   const std::size_t last = text.find_last_not_of(' ');
@@ -262,8 +257,6 @@ std::vector<std::string> quoted(const std::string& cell) {
   }
   return texts;
 }
-
-// ---- Figures as the manual writes them ----
 
 // 1407.514 with 3 decimals: "1,407.514".
 std::string grouped(double value, int decimals) {
@@ -310,8 +303,6 @@ std::string ratio_text(double n) {
   return "1 : " + grouped(std::round(n / unit) * unit, 0);
 }
 
-// ---- The report's geometry ----
-
 struct Point {
   double x;
   double y;
@@ -332,7 +323,8 @@ double angle_between(double bearing_in, double bearing_out) {
   return within_turn(bearing_out - bearing_in + 180);
 }
 
-// The value of record `number` (from 1).
+// A report's records: [n] is the value of record n (from 1), point(n) the point that records
+// n and n + 1 give.
 struct Report {
   std::vector<std::string> records;
   [[nodiscard]] double operator[](int number) const { return value_of(records.at(number - 1)); }
