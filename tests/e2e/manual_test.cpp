@@ -44,15 +44,6 @@ std::vector<std::string> lines_of(const std::string& text) {
   return lines;
 }
 
-bool starts_with(const std::string& text, const std::string& head) {
-  return text.compare(0, head.size(), head) == 0;
-}
-
-bool ends_with(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() &&
-         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 // Runs of blanks and line ends as one blank, so that a phrase is found across the wrapping.
 std::string flowed(const std::string& text) {
   std::string out;
@@ -106,7 +97,7 @@ std::string unescape_roff(const std::string& line) {
 std::string manual_page_text() {
   std::string text;
   for (const std::string& line : lines_of(source_file("docs/duopit.1"))) {
-    if (!starts_with(line, ".")) {
+    if (!line.starts_with(".")) {
       text += unescape_roff(line) + "\n";
     }
   }
@@ -148,7 +139,7 @@ std::vector<std::string> manual_page_sessions(const std::string& roff) {
 // Reads the screen until it ends with `tail` after more than `past` bytes.
 void read_until_end(PtySession& session, const std::string& tail, std::size_t past) {
   const auto deadline = std::chrono::steady_clock::now() + 10s;
-  while (!(session.screen().size() > past && ends_with(session.screen(), tail)) &&
+  while (!(session.screen().size() > past && session.screen().ends_with(tail)) &&
          std::chrono::steady_clock::now() < deadline) {
     (void)session.read_for(20ms);
   }
@@ -174,14 +165,14 @@ std::string run_session(const std::string& block) {
   read_until_end(session, "$ ", 0);
   const std::vector<std::string> lines = lines_of(block);
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (!starts_with(lines[i], "$ ")) {
+    if (!lines[i].starts_with("$ ")) {
       continue;
     }
     const std::string command = lines[i].substr(2);
     const std::size_t before = session.screen().size();
     session.type(command + "\n");
     const bool reads_terminal = command.find_first_of("|<") == std::string::npos;
-    if (reads_terminal && i + 1 < lines.size() && starts_with(lines[i + 1], prompt) &&
+    if (reads_terminal && i + 1 < lines.size() && lines[i + 1].starts_with(prompt) &&
         lines[i + 1].size() > prompt.size()) {
       read_until_end(session, prompt, before);
       session.type(lines[i + 1].substr(prompt.size()) + "\n");
@@ -196,7 +187,7 @@ std::string run_session(const std::string& block) {
       screen += c;
     }
   }
-  if (ends_with(screen, "$ exit\n")) {
+  if (screen.ends_with("$ exit\n")) {
     screen.erase(screen.size() - 7);
   }
   return screen;
@@ -232,11 +223,11 @@ std::vector<std::vector<std::string>> table_rows(const std::string& text,
   std::vector<std::vector<std::string>> rows;
   const std::vector<std::string> lines = lines_of(text);
   std::size_t i = 0;
-  while (i < lines.size() && !starts_with(lines[i], "| " + header + " |")) {
+  while (i < lines.size() && !lines[i].starts_with("| " + header + " |")) {
     ++i;
   }
   EXPECT_LT(i, lines.size()) << "no table headed " << header;
-  for (i += 2; i < lines.size() && starts_with(lines[i], "|"); ++i) {
+  for (i += 2; i < lines.size() && lines[i].starts_with("|"); ++i) {
     std::vector<std::string> cells;
     std::size_t start = 1;
     for (std::size_t bar; (bar = lines[i].find('|', start)) != std::string::npos; start = bar + 1) {
@@ -388,7 +379,7 @@ TEST(Manual, PrecisionTableAgainstRuns) {
     const double low = std::strtod(answers[0].c_str(), nullptr);
     const double high = std::strtod(answers[1].c_str(), nullptr);
     const double bound = bound_of(row[1]);
-    EXPECT_TRUE(starts_with(row[1], "less than ")) << row[1];
+    EXPECT_TRUE(row[1].starts_with("less than ")) << row[1];
     constexpr int steps = 97;
     for (int k = 0; k <= steps; ++k) {
       char answer[32];
@@ -527,7 +518,7 @@ TEST(Manual, MisclosureFiguresOfTheAnswerZero) {
     SCOPED_TRACE(figure.row);
     bool found = false;
     for (const auto& row : rows) {
-      if (starts_with(row.at(0), figure.row)) {
+      if (row.at(0).starts_with(figure.row)) {
         found = true;
         EXPECT_EQ(row.at(1), figure.text);
       }
