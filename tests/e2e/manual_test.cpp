@@ -395,7 +395,9 @@ TEST(Manual, PrecisionTableAgainstRuns) {
       std::snprintf(answer, sizeof answer, "%.17g", beyond);
       EXPECT_GT(largest_change(report_for(answer), zero), bound) << answer;
     }
-    EXPECT_NE(flowed(readme).find("±" + grouped(high, 0) + " degrees"), std::string::npos);
+    const std::string range = "±" + grouped(high, 0) + " degrees";
+    EXPECT_NE(flowed(readme).find(range), std::string::npos);
+    EXPECT_NE(flowed(manual_page_text()).find(range), std::string::npos) << "manual page";
   }
 }
 
