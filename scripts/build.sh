@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Builds duopit (and its tests) with the given CMake preset, default "default".
-# The program is then build/<preset>/duopit.
+# Builds the program with the given CMake preset, default "default": build/<preset>/duopit.
+# Further arguments name other targets to build instead ("all" for the program and the
+# whole test suite, as scripts/test.sh does).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=${1:-default}
+shift || true
+targets=("${@:-duopit}")
 scripts/install-deps.sh
 cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset"
+cmake --build --preset "$preset" --target "${targets[@]}"

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -97,7 +98,9 @@ TEST(Terminal, TypedAnswers) {
 // after the program: here a command that would create a marker file.
 TEST(Terminal, RestOfARefusedLineNeverReachesTheNextReader) {
   TempDir dir;
-  PtySession session(dir.path(), {"sh", "-c", "\"$0\"; echo \"status $?\"; exec sh"});
+  PtyOptions shell;
+  shell.command = {"sh", "-c", "\"$0\"; echo \"status $?\"; exec sh", program_path()};
+  PtySession session(dir.path(), shell);
   session.read_until(prompt);
   session.type(std::string(132, '1') + " touch marker\n");
   session.read_until("status 1");
@@ -129,6 +132,51 @@ TEST(Terminal, SecondRunIsRefusedWhileTheFirstHoldsTheReport) {
   EXPECT_EQ(read_file(dir.file("duopit.dat")), expected_report());
 }
 
+// Enter alone is no answer: the read goes on to the next line, and the answer typed there
+// is the bearing (100 here, where an empty answer would have been 0).
+TEST(Terminal, EnterAloneWaitsForTheNextLine) {
+  TempDir dir;
+  PtySession session(dir.path());
+  session.read_until(prompt);
+  session.type("\n");
+  EXPECT_EQ(session.read_for(300ms), prompt + "\r\n");
+  session.type("   \n100\n");
+  const RunResult result = session.wait();
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, prompt + "\r\n   \r\n100\r\n");
+  const std::vector<std::string> records = records_of(read_file(dir.file("duopit.dat")));
+  ASSERT_EQ(records.size(), 65u);
+  EXPECT_EQ(records[14], " R_1a =     100.000000000000000");
+}
+
+// At a Linux terminal Ctrl-Z is the suspend key, not a byte for the program: the shell stops
+// the job, and `fg` brings it back to the same read.
+TEST(Terminal, SuspendKeyStopsTheJobAndFgResumesTheRead) {
+  TempDir dir;
+  ASSERT_EQ(::symlink(program_path().c_str(), dir.file("duopit").c_str()), 0);
+  PtyOptions shell;
+  shell.command = {"/bin/sh", "-i"};
+  shell.error_on_terminal = true;
+  shell.environment = {"PS1=$ ", "ENV=/dev/null", "PATH=" + dir.path() + ":/usr/bin:/bin"};
+  PtySession session(dir.path(), shell);
+  session.read_until("$ ");
+  session.type("duopit\n");
+  session.read_until(prompt);
+  session.type("\x1a");
+  EXPECT_NE(session.read_until("Stopped").find("Stopped"), std::string::npos);
+  session.type("fg\n");
+  session.read_until("fg\r\nduopit\r\n");
+  session.type("100\n");
+  session.read_until("100\r\n$ ");
+  session.type("echo status $?; exit\n");
+  const RunResult result = session.wait();
+  EXPECT_EQ(result.status, 0);
+  EXPECT_NE(result.out.find("status 0\r\n"), std::string::npos) << result.out;
+  const std::vector<std::string> records = records_of(read_file(dir.file("duopit.dat")));
+  ASSERT_EQ(records.size(), 65u);
+  EXPECT_EQ(records[14], " R_1a =     100.000000000000000");
+}
+
 struct PipedCase {
   const char* input;
   int status;
@@ -141,6 +189,8 @@ TEST(PipedInput, AcceptedAndRejectedAnswers) {
       {"  1.25D1  \n", 0, ""},
       {"\n\n   \n0\n", 0, ""},
       {"", 1, "\r\nrun-time error F6501: READ(CON)\r\n- "},
+      {"\n", 1, "\r\nrun-time error F6501: READ(CON)\r\n- "},
+      {"  \n\n", 1, "\r\nrun-time error F6501: READ(CON)\r\n- "},
       {"abc\n", 1, "\r\nrun-time error F6103: READ(CON)\r\n- "},
       {"1e400x\n", 1, "\r\nrun-time error F6102: READ(CON)\r\n- "},
       {"'12.5'\n", 1, "\r\nrun-time error F6504: READ(CON)\r\n- "},

@@ -20,6 +20,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
 namespace duopit::e2e {
 namespace {
 
@@ -92,6 +94,30 @@ std::string read_file(const std::string& path) {
 
 std::string expected_report() {
   return read_file(std::string(DUOPIT_TEST_DATA) + "/report_answer_zero.dat");
+}
+
+std::vector<std::string> records_of(const std::string& report) {
+  std::vector<std::string> records;
+  std::size_t start = 0;
+  for (std::size_t end; (end = report.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    records.push_back(report.substr(start, end - start));
+  }
+  EXPECT_EQ(start, report.size()) << "bytes after the last CR LF";
+  return records;
+}
+
+double value_of(const std::string& record) {
+  return std::stod(record.substr(record.find_last_of(' ') + 1));
+}
+
+AnsweredRun run_with_answer(const std::string& input, Input kind) {
+  TempDir dir;
+  RunOptions options;
+  options.input = kind;
+  options.stdin_data = input;
+  AnsweredRun run{run_program(dir.path(), options), {}};
+  run.report = read_file(dir.file("duopit.dat"));
+  return run;
 }
 
 void write_file(const std::string& path, const std::string& content) {
@@ -222,7 +248,7 @@ RunResult run_program(const std::string& directory, const RunOptions& options) {
   return decode(wait_status, std::move(out), std::move(err));
 }
 
-PtySession::PtySession(const std::string& directory, const std::vector<std::string>& wrapper) {
+PtySession::PtySession(const std::string& directory, const PtyOptions& options) {
   int slave = -1;
   check(::openpty(&master_, &slave, nullptr, nullptr, nullptr) == 0, "openpty");
   int err_pipe[2];
@@ -234,13 +260,20 @@ PtySession::PtySession(const std::string& directory, const std::vector<std::stri
     ::ioctl(slave, TIOCSCTTY, 0);
     ::dup2(slave, 0);
     ::dup2(slave, 1);
-    ::dup2(err_pipe[1], 2);
+    ::dup2(options.error_on_terminal ? slave : err_pipe[1], 2);
     ::close(slave);
     ::close(master_);
     if (::chdir(directory.c_str()) != 0) {
       ::_exit(125);
     }
-    exec_program(wrapper);
+    for (const std::string& setting : options.environment) {
+      const std::size_t equals = setting.find('=');
+      ::setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
+    }
+    if (options.command.empty()) {
+      exec_program({});
+    }
+    exec_program({}, options.command.front(), {options.command.begin() + 1, options.command.end()});
   }
   ::close(slave);
   ::close(err_pipe[1]);

@@ -52,16 +52,34 @@ struct RunResult {
 [[nodiscard]] std::string read_file(const std::string& path);
 // The report of a run with the answer 0, as the expected-data file holds it.
 [[nodiscard]] std::string expected_report();
+// The records of a report, without their CR LF; bytes after the last CR LF fail the test.
+[[nodiscard]] std::vector<std::string> records_of(const std::string& report);
+// The real at the end of a value record.
+[[nodiscard]] double value_of(const std::string& record);
+
+// A run in a fresh directory with `input` as standard input, and the report it left.
+struct AnsweredRun {
+  RunResult result;
+  std::string report;
+};
+[[nodiscard]] AnsweredRun run_with_answer(const std::string& input, Input kind = Input::file);
 // Records 1 to 12 of that report: what a run that fails at the read leaves in the file.
 constexpr std::size_t report_bytes_before_prompt = 536;
 void write_file(const std::string& path, const std::string& content);
 
+// What runs on a pseudo-terminal other than the bare program.
+struct PtyOptions {
+  std::vector<std::string> command;      // empty: the built duopit; else run through the PATH
+  bool error_on_terminal = false;        // standard error on the terminal as well, as in a shell
+  std::vector<std::string> environment;  // NAME=value, replacing the inherited variable
+};
+
 // The program on a pseudo-terminal that is its standard input and standard output (its
-// controlling terminal); standard error goes to a pipe. With a wrapper (such as a shell
-// command) the wrapper runs on the terminal with the program's path as its last word.
+// controlling terminal); standard error goes to a pipe unless the options put it there too.
 class PtySession {
  public:
-  explicit PtySession(const std::string& directory, const std::vector<std::string>& wrapper = {});
+  explicit PtySession(const std::string& directory) : PtySession(directory, PtyOptions{}) {}
+  PtySession(const std::string& directory, const PtyOptions& options);
   ~PtySession();
   PtySession(const PtySession&) = delete;
   PtySession& operator=(const PtySession&) = delete;
