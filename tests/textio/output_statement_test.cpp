@@ -85,18 +85,26 @@ struct StatementErrorCase {
   const char* name;
   std::int32_t unit;
   const char* format;
+  int items;  // how many times the text item "abc" is passed
   const char* message;
 };
 
 TEST(WriteStatement, StatementErrors) {
   const StatementErrorCase cases[] = {
-      {"unit above the range", 32768, nullptr,
+      {"unit above the range", 32768, nullptr, 1,
        "\r\nrun-time error F6314\r\n- unit number outside -32767 to 32767\r\n"},
-      {"unit below the range", -32768, nullptr,
+      {"unit below the range", -32768, nullptr, 1,
        "\r\nrun-time error F6314\r\n- unit number outside -32767 to 32767\r\n"},
-      {"unit not connected", 7, nullptr, "\r\nrun-time error F6419\r\n- unit not connected\r\n"},
-      {"format that does not parse", 100, "(I5)",
+      {"unit not connected", 7, nullptr, 1, "\r\nrun-time error F6419\r\n- unit not connected\r\n"},
+      {"format that does not parse", 100, "(I5)", 1,
        "\r\nrun-time error F6311: WRITE(duopit.dat)\r\n- syntax error in format\r\n"},
+      // The first record is laid out before the reversion finds no A: it must not be kept.
+      {"reversion group without an A descriptor", 100, "(A3,(\\))", 2,
+       "\r\nrun-time error F6311: WRITE(duopit.dat)\r\n- syntax error in format\r\n"},
+      // Laid out records wait in the unit's buffer: a statement longer than its room is
+      // refused before anything reaches the unit.
+      {"statement longer than the unit's room", 100, "(A32767)", 1,
+       "\r\nrun-time error F6700\r\n- out of memory for input and output\r\n"},
   };
   for (const StatementErrorCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -104,11 +112,14 @@ TEST(WriteStatement, StatementErrors) {
     const auto status = env.run([&] {
       lifecycle::connect_unit(100, "duopit.dat");
       begin_write(c.unit, c.format, -1);
-      write_text_item("abc", 3);
+      for (int i = 0; i < c.items; ++i) {
+        write_text_item("abc", 3);
+      }
       end_write();
     });
     EXPECT_EQ(status, 1);
     EXPECT_EQ(env.os.error, c.message);
+    EXPECT_EQ(env.os.files["duopit.dat"].content, "");
   }
 }
 
