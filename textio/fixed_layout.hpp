@@ -21,6 +21,8 @@ namespace duopit::textio {
 class FixedLayout {
  public:
   FixedLayout(const char* format, int format_length);
+  // Under a format already checked, its walker at the start.
+  explicit FixedLayout(const FormatWalker& checked);
 
   void place_item(RecordSpace& space, std::string_view item);
   void finish(RecordSpace& space);

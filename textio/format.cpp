@@ -217,8 +217,13 @@ struct GroupScan {
   }
 }
 
-// The format's bytes, or an empty view (which never checks) for an unusable length.
-[[nodiscard]] std::string_view format_text(const char* format, int length) {
+}  // namespace
+
+FormatStatus check_format(const char* format, int length) {
+  return check_shape(format_text(format, length)).status;
+}
+
+std::string_view format_text(const char* format, int length) {
   if (format == nullptr || length < -1) {
     return {};
   }
@@ -228,13 +233,10 @@ struct GroupScan {
   return {format, static_cast<std::size_t>(length)};
 }
 
-}  // namespace
+FormatWalker::FormatWalker(const char* format, int length)
+    : FormatWalker(format_text(format, length)) {}
 
-FormatStatus check_format(const char* format, int length) {
-  return check_shape(format_text(format, length)).status;
-}
-
-FormatWalker::FormatWalker(const char* format, int length) : text_(format_text(format, length)) {
+FormatWalker::FormatWalker(std::string_view text) : text_(text) {
   const Shape shape = check_shape(text_);
   status_ = shape.status;
   reversion_ = shape.reversion;

@@ -16,19 +16,9 @@
 
 namespace duopit::textio {
 
-void FreeLayout::put_owed_blanks(RecordSpace& space) {
-  if (pending_blanks_ > 0) {
-    space.put_blanks(static_cast<std::size_t>(pending_blanks_));
-  }
-  pending_blanks_ = 0;
-}
-
-// A text is never preceded by a separating blank; only a record's leading blank can be
-// owed before it. What does not fit fills the record to its last column and goes on in a
-// new record, which starts with its own owed blank even when nothing is left to go on.
-void FreeLayout::place_text(RecordSpace& space, std::string_view text) {
-  pending_blanks_ = pending_blanks_ == 1 ? 1 : 0;
-  after_number_ = false;
+// What does not fit fills the record to its last column and goes on in a new record, which
+// starts with its own owed blank even when nothing is left to go on.
+void FreeLayout::split_text(RecordSpace& space, std::string_view text) {
   while (static_cast<std::size_t>(room_) <= text.size()) {
     put_owed_blanks(space);
     space.put(text.substr(0, static_cast<std::size_t>(room_)));
@@ -72,11 +62,6 @@ LayoutStatus FreeLayout::place_real(RecordSpace& space, double value) {
   }
   room_ -= width;
   return LayoutStatus::ok;
-}
-
-void FreeLayout::finish(RecordSpace& space) {
-  put_owed_blanks(space);
-  space.end_record(true);
 }
 
 }  // namespace duopit::textio

@@ -5,6 +5,7 @@
 // terminators or run-time errors; the statement layer turns a status into an error.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "textio/record_space.hpp"
@@ -22,13 +23,37 @@ enum class LayoutStatus {
 // the last one too, is ended with end_record(true).
 class FreeLayout {
  public:
-  void place_text(RecordSpace& space, std::string_view text);
+  // A text is never preceded by a separating blank; only a record's leading blank can be owed
+  // before it.
+  void place_text(RecordSpace& space, std::string_view text) {
+    pending_blanks_ = pending_blanks_ == 1 ? 1 : 0;
+    after_number_ = false;
+    if (static_cast<std::size_t>(room_) > text.size()) {
+      put_owed_blanks(space);
+      space.put(text);
+      room_ -= static_cast<int>(text.size());
+      return;
+    }
+    split_text(space, text);
+  }
+
   [[nodiscard]] LayoutStatus place_real(RecordSpace& space, double value);
-  // Ends the last record.
-  void finish(RecordSpace& space);
+
+  // Ends the last record, with the blanks still owed.
+  void finish(RecordSpace& space) {
+    put_owed_blanks(space);
+    space.end_record(true);
+  }
 
  private:
-  void put_owed_blanks(RecordSpace& space);
+  void put_owed_blanks(RecordSpace& space) {
+    if (pending_blanks_ > 0) {
+      space.put_blanks(static_cast<std::size_t>(pending_blanks_));
+    }
+    pending_blanks_ = 0;
+  }
+  // A text that does not fit the record.
+  void split_text(RecordSpace& space, std::string_view text);
 
   int room_ = free_record_room;  // free columns in the current record
   int pending_blanks_ = 1;       // blanks owed before the next character; first the leading one

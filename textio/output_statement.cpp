@@ -7,13 +7,15 @@
 //   3. end_write ends the last record, turns a failed layout into its run-time error, and
 //      hands the records to the unit: the report unit takes them into its buffer (writing
 //      each block it fills), the console writes each record under carriage control.
-// The unit sees nothing of a statement before end_write.
+// The unit sees nothing of a statement before end_write. A statement of the report in free
+// format, the usual one, takes the shortest way through each stage; the rest is out of line.
 #include "textio/output_statement.hpp"
 
 #include <array>
 #include <cassert>
+#include <cstring>
+#include <optional>
 #include <string_view>
-#include <variant>
 
 #include "lifecycle/console.hpp"
 #include "lifecycle/console_output.hpp"
@@ -31,30 +33,44 @@ using lifecycle::Statement;
 
 // One statement at a time, from begin_write to end_write.
 struct StatementState {
-  bool active;
-  bool to_console;
-  lifecycle::FileUnit* unit;  // null for the console, or when the unit is not connected
-  bool layout_failed;         // items after a failure are not laid out
-  RunTimeError layout_error;  // meaningful when layout_failed
-  std::variant<std::monostate, FreeLayout, FixedLayout> layout;  // free format, or a format
   RecordSpace space;
+  lifecycle::FileUnit* unit;  // null for the console, or when the unit is not connected
+  bool to_console;
+  bool formatted;              // a format was given: fixed_layout, else free_layout
+  bool layout_failed;          // items after a failure are not laid out
+  RunTimeError layout_error;   // meaningful when layout_failed
+  std::optional<FreeLayout> free_layout;
+  std::optional<FixedLayout> fixed_layout;
   std::array<char, lifecycle::console_statement_bytes> console_records;
+  // The last format text checked, and its walker at the start, reading the copy kept here:
+  // every title of the report has the same format, and checking it again would cost more
+  // than the editing it guides. Keyed by the text itself, so a format changed in place is
+  // checked again.
+  std::array<char, 32> last_format;
+  std::size_t last_format_size;  // 0: none
+  std::optional<FormatWalker> last_walker;
 };
 
 // Lives between the calls of one statement; statements do not nest. Starts zero-filled
 // (no layout yet), so it takes no page before the first statement.
 StatementState statement;
 
-// Stage 1: where the records go.
+// --- Stage 1: where the records go -------------------------------------------------------
+
+[[gnu::noinline]] void use_console_space() {
+  statement.to_console = true;
+  statement.unit = nullptr;
+  statement.space.start(statement.console_records.data(),
+                        statement.console_records.data() + statement.console_records.size(),
+                        RecordSpace::Ending::marked);
+}
+
 void find_space(std::int32_t unit_number) {
-  statement.to_console = unit_number == console_unit;
-  if (statement.to_console) {
-    statement.unit = nullptr;
-    statement.space.start(statement.console_records.data(),
-                          statement.console_records.data() + statement.console_records.size(),
-                          RecordSpace::Ending::marked);
+  if (unit_number == console_unit) {
+    use_console_space();
     return;
   }
+  statement.to_console = false;
   statement.unit = lifecycle::find_unit(unit_number);
   if (statement.unit == nullptr) {
     statement.space.start(nullptr, nullptr, RecordSpace::Ending::crlf);  // reported at the end
@@ -64,29 +80,53 @@ void find_space(std::int32_t unit_number) {
                         RecordSpace::Ending::crlf);
 }
 
-// More than the space holds cannot be kept until the statement ends.
-void check_room() {
-  if (statement.space.full() && (statement.to_console || statement.unit != nullptr)) {
+// --- Stage 2: the items, laid out as they arrive -----------------------------------------
+
+// More than the space holds cannot be kept until the statement ends; for a unit that is not
+// connected nothing is kept anyway, and the end says so.
+[[gnu::noinline]] void refuse_full_statement() {
+  if (statement.to_console || statement.unit != nullptr) {
     lifecycle::run_time_error(RunTimeError::out_of_memory, Statement::generic);
   }
 }
 
-// Stage 3 for the report unit, in the order a failure shows: a unit that is not connected,
-// then the cut of an old file, then a layout that failed.
-void hand_to_file() {
-  if (statement.unit == nullptr) {
-    lifecycle::run_time_error(RunTimeError::unit_not_connected, Statement::generic);
+void check_room() {
+  if (statement.space.full()) {
+    refuse_full_statement();
   }
-  lifecycle::FileUnit& unit = *statement.unit;
-  unit.begin_statement();
-  if (statement.layout_failed) {
-    lifecycle::run_time_error(statement.layout_error, Statement::write, unit.name());
-  }
-  unit.take_records(statement.space.size());
 }
 
-// Stage 3 for the console: each record under carriage control, in order.
-void hand_to_console() {
+[[gnu::noinline]] void start_formatted(const char* format, int format_length) {
+  const std::string_view text = format_text(format, format_length);
+  if (text.empty() || text.size() > statement.last_format.size()) {
+    statement.fixed_layout.emplace(format, format_length);
+    return;
+  }
+  const std::string_view last(statement.last_format.data(), statement.last_format_size);
+  if (text != last) {
+    std::memcpy(statement.last_format.data(), text.data(), text.size());
+    statement.last_format_size = text.size();
+    statement.last_walker.emplace(std::string_view(statement.last_format.data(), text.size()));
+  }
+  statement.fixed_layout.emplace(*statement.last_walker);
+}
+
+[[gnu::noinline]] void place_formatted_item(std::string_view item) {
+  statement.fixed_layout->place_item(statement.space, item);
+}
+
+// --- Stage 3: the records to the unit -----------------------------------------------------
+
+[[gnu::noinline]] void finish_formatted() {
+  statement.fixed_layout->finish(statement.space);
+  if (statement.fixed_layout->status() != FormatStatus::ok) {
+    statement.layout_failed = true;
+    statement.layout_error = RunTimeError::format_bad_syntax;
+  }
+}
+
+// The console writes each record under carriage control, in order.
+[[gnu::noinline]] void hand_to_console() {
   if (statement.layout_failed) {
     lifecycle::run_time_error(statement.layout_error, Statement::write, lifecycle::console_name);
   }
@@ -99,6 +139,27 @@ void hand_to_console() {
   }
 }
 
+// A failure shows in this order: a unit that is not connected, then the cut of an old file
+// (begin_statement), then a layout that failed.
+[[gnu::noinline]] void refuse_statement() {
+  if (statement.unit == nullptr) {
+    lifecycle::run_time_error(RunTimeError::unit_not_connected, Statement::generic);
+    return;
+  }
+  statement.unit->begin_statement();
+  lifecycle::run_time_error(statement.layout_error, Statement::write, statement.unit->name());
+}
+
+// The report unit takes the records into its buffer.
+void hand_to_file() {
+  if (statement.unit == nullptr || statement.layout_failed) {
+    refuse_statement();
+    return;
+  }
+  statement.unit->begin_statement();
+  statement.unit->take_records(statement.space.size());
+}
+
 }  // namespace
 
 void begin_write(std::int32_t unit, const char* format, int format_length) {
@@ -106,63 +167,51 @@ void begin_write(std::int32_t unit, const char* format, int format_length) {
       (unit < lifecycle::lowest_unit_number || unit > lifecycle::highest_unit_number)) {
     lifecycle::run_time_error(RunTimeError::unit_out_of_range, Statement::generic);
   }
-  statement.active = true;
   find_space(unit);
   statement.layout_failed = false;
-  if (format == nullptr) {
-    statement.layout.emplace<FreeLayout>();
+  statement.formatted = format != nullptr;
+  if (statement.formatted) {
+    start_formatted(format, format_length);
   } else {
-    statement.layout.emplace<FixedLayout>(format, format_length);
+    statement.free_layout.emplace();
   }
 }
 
-// Stage 2: the items, laid out as they arrive.
 void write_text_item(const char* text, int length) {
-  assert(statement.active);
   if (statement.layout_failed) {
     return;
   }
   const std::string_view item(text, length > 0 ? static_cast<std::size_t>(length) : 0);
-  if (auto* free = std::get_if<FreeLayout>(&statement.layout)) {
-    free->place_text(statement.space, item);
+  if (statement.formatted) {
+    place_formatted_item(item);
   } else {
-    std::get_if<FixedLayout>(&statement.layout)->place_item(statement.space, item);
+    statement.free_layout->place_text(statement.space, item);
   }
   check_room();
 }
 
 // Under a format a real has no text of its own: it takes an A descriptor as an empty item.
 void write_real_item(double value) {
-  assert(statement.active);
   if (statement.layout_failed) {
     return;
   }
-  if (auto* free = std::get_if<FreeLayout>(&statement.layout)) {
-    if (free->place_real(statement.space, value) != LayoutStatus::ok) {
-      statement.layout_failed = true;
-      statement.layout_error = RunTimeError::real_too_wide;
-    }
-  } else {
-    std::get_if<FixedLayout>(&statement.layout)->place_item(statement.space, {});
+  if (statement.formatted) {
+    place_formatted_item({});
+  } else if (statement.free_layout->place_real(statement.space, value) != LayoutStatus::ok) {
+    statement.layout_failed = true;
+    statement.layout_error = RunTimeError::real_too_wide;
   }
   check_room();
 }
 
 void end_write() {
-  assert(statement.active);
-  statement.active = false;
-  auto* const fixed = std::get_if<FixedLayout>(&statement.layout);
   if (!statement.layout_failed) {
-    if (fixed != nullptr) {
-      fixed->finish(statement.space);
+    if (statement.formatted) {
+      finish_formatted();
     } else {
-      std::get_if<FreeLayout>(&statement.layout)->finish(statement.space);
+      statement.free_layout->finish(statement.space);
     }
     check_room();
-  }
-  if (fixed != nullptr && fixed->status() != FormatStatus::ok) {
-    statement.layout_failed = true;
-    statement.layout_error = RunTimeError::format_bad_syntax;
   }
   if (statement.to_console) {
     hand_to_console();

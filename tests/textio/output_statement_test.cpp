@@ -123,5 +123,28 @@ TEST(WriteStatement, StatementErrors) {
   }
 }
 
+// The statement remembers the last format it checked; a format text changed in place between
+// statements must be checked again, and one changed back must lay out as before.
+TEST(WriteStatement, FormatChangedInPlaceIsCheckedAgain) {
+  RunEnvironment env;
+  const auto status = env.run([] {
+    lifecycle::connect_unit(100, "duopit.dat");
+    char format[] = "(A4)";
+    for (const char width : {'4', '2', '4'}) {
+      format[2] = width;
+      begin_write(100, format, -1);
+      write_text_item("abc", 3);
+      end_write();
+    }
+    format[1] = 'I';
+    begin_write(100, format, -1);
+    write_text_item("abc", 3);
+    end_write();
+  });
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(env.os.files["duopit.dat"].content, " abc\r\nab\r\n abc\r\n");
+  EXPECT_EQ(env.os.error, "\r\nrun-time error F6311: WRITE(duopit.dat)\r\n- syntax error in format\r\n");
+}
+
 }  // namespace
 }  // namespace duopit::textio
