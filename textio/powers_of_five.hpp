@@ -1,6 +1,6 @@
-// textio/powers_of_five.hpp — the powers of five 5^-342 .. 5^343 as 128-bit significands cut
+// textio/powers_of_five.hpp — the powers of five 5^-292 .. 5^343 as 128-bit significands cut
 // off (never rounded up), built at compile time by exact big-integer arithmetic, for the
-// conversions between decimal and binary that scale by a power of ten in integers.
+// decimal digits of a real, which scale it by a power of ten in integers.
 // Holds no code that runs at run time beyond a table look-up; knows nothing of texts or reals.
 #pragma once
 
@@ -21,9 +21,8 @@ struct Pow5 {
   int exp2;
 };
 
-// The range covers 10^-342 .. 10^308 for reading (beyond it any 19-digit significand gives
-// zero or overflows) and 5^-292 .. 5^343 for writing the digits of any 64-bit real.
-constexpr int pow5_min = -342;
+// The range the digits of every 64-bit real need (see decimal.cpp).
+constexpr int pow5_min = -292;
 constexpr int pow5_max = 343;
 constexpr int pow5_exact_max = 55;
 
@@ -41,7 +40,7 @@ constexpr Pow5 top_128_bits(const BigInteger& x, int extra_exp2) {
 
 // 5^-n = floor(2^1024 / 5^n) x 2^-1024, cut to 128 bits: cutting the floor off again only
 // drops more of the same fraction, and repeated division by 5 gives the same floor as one
-// division by 5^n. The quotient keeps at least 230 bits for n up to 342.
+// division by 5^n. The quotient keeps at least 340 bits for n up to 292.
 constexpr int reciprocal_scale_bits = 1024;
 
 constexpr std::array<Pow5, pow5_max - pow5_min + 1> make_table() {
