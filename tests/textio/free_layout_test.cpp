@@ -1,6 +1,7 @@
 // tests/textio/free_layout_test.cpp — free-format records from item sequences: the leading
 // blank, texts as given, reals right-justified in their fields, wrapping at 79 columns.
-// Expected records are built from counts of blanks and characters, as the rules state them.
+// Expected records are built from counts of blanks and characters: a leading blank, each real
+// ending at the right edge of its 24-column field (25 after another real), 79 columns a record.
 #include "textio/free_layout.hpp"
 
 #include <gtest/gtest.h>
