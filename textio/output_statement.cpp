@@ -53,7 +53,7 @@ struct StatementState {
 
 // Lives between the calls of one statement; statements do not nest. Starts zero-filled
 // (no layout yet), so it takes no page before the first statement.
-StatementState statement;
+constinit StatementState statement{};
 
 // --- Stage 1: where the records go -------------------------------------------------------
 
