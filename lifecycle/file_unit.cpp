@@ -9,9 +9,10 @@
 namespace duopit::lifecycle {
 namespace {
 
+// The flags first, so that they share a page with the first unit.
 struct UnitTable {
-  std::array<FileUnit, max_connected_units> units{};
   std::array<bool, max_connected_units> in_use{};
+  std::array<FileUnit, max_connected_units> units{};
 };
 
 // The units connected in this run: termination closes them all, so they live for the

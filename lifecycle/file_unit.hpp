@@ -17,7 +17,7 @@ namespace duopit::lifecycle {
 constexpr std::size_t file_buffer_bytes = 1024;
 // The most bytes one write statement may lay out: its records wait in the buffer, behind the
 // bytes it holds, until the statement ends.
-constexpr std::size_t statement_room_bytes = 2048;
+constexpr std::size_t statement_room_bytes = 1024;
 constexpr std::size_t max_file_name_bytes = 259;
 constexpr int max_connected_units = 61;
 constexpr std::int32_t lowest_unit_number = -32767;
@@ -58,13 +58,14 @@ class FileUnit {
   std::size_t name_length_ = 0;
   // Every member starts at zero, so that the table of units costs no page until it is used.
   platform::FileHandle handle_ = 0;  // meaningful only while the unit is connected
-  std::array<char, file_buffer_bytes + statement_room_bytes> buffer_{};
   std::size_t used_ = 0;  // at most file_buffer_bytes between statements
   bool data_pending_ = false;
   bool write_mode_ = false;
   std::uint64_t position_ = 0;  // file offset of the buffer's first byte
   FileStatus status_ = FileStatus::new_file;
   FileAction action_ = FileAction::read_write;
+  // Last, so that the unit's other members and the part of the buffer in use share pages.
+  std::array<char, file_buffer_bytes + statement_room_bytes> buffer_{};
 };
 
 // The file name as connected: at most 259 characters, leading and trailing blanks removed.

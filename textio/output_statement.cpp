@@ -33,15 +33,14 @@ using lifecycle::Statement;
 
 // One statement at a time, from begin_write to end_write.
 struct StatementState {
-  RecordSpace space;
   lifecycle::FileUnit* unit;  // null for the console, or when the unit is not connected
   bool to_console;
   bool formatted;              // a format was given: fixed_layout, else free_layout
   bool layout_failed;          // items after a failure are not laid out
   RunTimeError layout_error;   // meaningful when layout_failed
   std::optional<FreeLayout> free_layout;
+  RecordSpace space;
   std::optional<FixedLayout> fixed_layout;
-  std::array<char, lifecycle::console_statement_bytes> console_records;
   // The last format text checked, and its walker at the start, reading the copy kept here:
   // every title of the report has the same format, and checking it again would cost more
   // than the editing it guides. Keyed by the text itself, so a format changed in place is
@@ -49,6 +48,7 @@ struct StatementState {
   std::array<char, 32> last_format;
   std::size_t last_format_size;  // 0: none
   std::optional<FormatWalker> last_walker;
+  std::array<char, lifecycle::console_statement_bytes> console_records;
 };
 
 // Lives between the calls of one statement; statements do not nest. Starts zero-filled

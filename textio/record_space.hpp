@@ -111,8 +111,8 @@ class RecordSpace {
   char* last_ = nullptr;
   Ending ending_ = Ending::crlf;
   bool full_ = false;
-  std::array<RecordEnd, max_marked_records> ends_{};
   std::size_t ends_used_ = 0;
+  std::array<RecordEnd, max_marked_records> ends_{};  // last: only the console's records use it
 };
 
 }  // namespace duopit::textio
