@@ -116,18 +116,14 @@ void write_real_text(const PrintedReal& real, char* out) {
   write_exponent(real.digits == 0 ? 0 : real.decpt - 1, out + 3 + real_fraction_digits);
 }
 
-RealText edit_free_real(double value) {
-  const PrintedReal real = round_for_printing(value);
+RealText text_of(const PrintedReal& real) {
   RealText text{{}, real.length()};
   write_real_text(real, text.chars.data());
   return text;
 }
 
-RealText edit_decimal_form(const DecimalForm& form) {
-  const PrintedReal real = round_for_printing(form);
-  RealText text{{}, real.length()};
-  write_real_text(real, text.chars.data());
-  return text;
-}
+RealText edit_free_real(double value) { return text_of(round_for_printing(value)); }
+
+RealText edit_decimal_form(const DecimalForm& form) { return text_of(round_for_printing(form)); }
 
 }  // namespace duopit::textio

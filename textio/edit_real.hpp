@@ -64,6 +64,7 @@ struct RealText {
   }
 };
 
+[[nodiscard]] RealText text_of(const PrintedReal& real);
 [[nodiscard]] RealText edit_free_real(double value);
 [[nodiscard]] RealText edit_decimal_form(const DecimalForm& form);
 

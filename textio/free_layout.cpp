@@ -56,9 +56,7 @@ LayoutStatus FreeLayout::place_real(RecordSpace& space, double value) {
   if (space.room() >= real_text_room) {
     write_real_text(real, space.claim(static_cast<std::size_t>(length), real_text_room));
   } else {  // near the end of the space: the text alone, without the scratch room
-    RealText text{{}, length};
-    write_real_text(real, text.chars.data());
-    space.put(text.view());
+    space.put(text_of(real).view());
   }
   room_ -= width;
   return LayoutStatus::ok;

@@ -54,11 +54,24 @@ class RecordSpace {
   }
 
   void put(std::string_view characters) {
-    if (characters.empty()) {
+    const std::size_t n = characters.size();
+    if (n == 0) {
       return;
     }
-    if (char* at = claim(characters.size(), characters.size())) {
-      std::memcpy(at, characters.data(), characters.size());
+    char* const at = claim(n, n);
+    if (at == nullptr) {
+      return;
+    }
+    const char* const from = characters.data();
+    // Labels, the usual texts, are short: two fixed-size moves that overlap in the middle.
+    if (n >= 8 && n <= 16) {
+      std::memcpy(at, from, 8);
+      std::memcpy(at + n - 8, from + n - 8, 8);
+    } else if (n >= 4 && n < 8) {
+      std::memcpy(at, from, 4);
+      std::memcpy(at + n - 4, from + n - 4, 4);
+    } else {
+      std::memcpy(at, from, n);
     }
   }
 
