@@ -56,6 +56,19 @@ void bare_record(double value) {
 
 double degrees(double radians) { return to_degrees(survey.pi, radians); }
 
+// A labelled bearing, converted to degrees, and a blank record.
+void bearing_records(std::string_view label, double radians) {
+  labelled_record(label, degrees(radians));
+  blank_record();
+}
+
+// A pair of labelled values (a station's coordinates, the misclosure) and a blank record.
+void coordinate_records(std::string_view x_label, double x, std::string_view y_label, double y) {
+  labelled_record(x_label, x);
+  labelled_record(y_label, y);
+  blank_record();
+}
+
 // Records 1-8: the surface coordinates of the two wires.
 void report_surface_data(Survey& s) {
   assign_surface_data(s);
@@ -63,12 +76,8 @@ void report_surface_data(Survey& s) {
                "Coordenadas dos fios de prumo nos dois pocos P1 e P2, conhecidas por observacao "
                "a superficie:");
   blank_record();
-  labelled_record(" x1=", s.x1);
-  labelled_record(" y1=", s.y1);
-  blank_record();
-  labelled_record(" x2=", s.x2);
-  labelled_record(" y2=", s.y2);
-  blank_record();
+  coordinate_records(" x1=", s.x1, " y1=", s.y1);
+  coordinate_records(" x2=", s.x2, " y2=", s.y2);
 }
 
 // Records 9-12: the true bearing P1 -> P2.
@@ -76,8 +85,7 @@ void report_true_bearing(Survey& s) {
   compute_true_bearing(s);
   title_record(title_fields[1], "Rumo da direccao P1 P2:");
   blank_record();
-  labelled_record(" R12 =", degrees(s.R12));
-  blank_record();
+  bearing_records(" R12 =", s.R12);
 }
 
 // The prompt leaves the console line open under the backslash, so the typed answer follows
@@ -95,13 +103,6 @@ void ask_fictitious_bearing(Survey& s) {
   textio::end_read();
 }
 
-// A pair of labelled values (a station's coordinates, the misclosure) and a blank record.
-void coordinate_records(std::string_view x_label, double x, std::string_view y_label, double y) {
-  labelled_record(x_label, x);
-  labelled_record(y_label, y);
-  blank_record();
-}
-
 // Records 13-36: the traverse on the fictitious starting bearing, each leg's bearing after
 // its far station.
 void report_fictitious_traverse(Survey& s) {
@@ -109,25 +110,21 @@ void report_fictitious_traverse(Survey& s) {
                "Rumo ficticio para a frente no ponto P1 no interior da mina (nao e possivel "
                "determinar uma orientacao de saida):");
   blank_record();
-  labelled_record("R_1a =", degrees(s.R_1a));
-  blank_record();
+  bearing_records("R_1a =", s.R_1a);
   title_record(title_fields[3], "Coordenadas ficticias dos restantes pontos da poligonal:");
   blank_record();
   compute_station_a(s);
   coordinate_records(" xa=", s.xa, " ya=", s.ya);
   compute_bearing_ab(s);
-  labelled_record("R_ab=", degrees(s.R_ab));
-  blank_record();
+  bearing_records("R_ab=", s.R_ab);
   compute_station_b(s);
   coordinate_records(" xb=", s.xb, " yb=", s.yb);
   compute_bearing_bc(s);
-  labelled_record("R_bc=", degrees(s.R_bc));
-  blank_record();
+  bearing_records("R_bc=", s.R_bc);
   compute_station_c(s);
   coordinate_records(" xc=", s.xc, " yc=", s.yc);
   compute_bearing_c2(s);
-  labelled_record("R_c2=", degrees(s.R_c2));
-  blank_record();
+  bearing_records("R_c2=", s.R_c2);
   compute_station_p2(s);
   coordinate_records(" x2a=", s.x2a, " y2a=", s.y2a);
 }
@@ -138,8 +135,7 @@ void report_rotation(Survey& s) {
   compute_fictitious_bearing(s);
   title_record(title_fields[4], "Rumo ficticio R12:");
   blank_record();
-  labelled_record("R12 ficticio =", degrees(s.R12_fict));
-  blank_record();
+  bearing_records("R12 ficticio =", s.R12_fict);
   compute_rotation(s);
   title_record(title_fields[5], "Rotacao dos 2 referenciais:");
   blank_record();
