@@ -121,7 +121,8 @@ void write_eight_digits(std::uint32_t value, char* out) {
   std::memcpy(out, &groups, sizeof groups);
 }
 
-bool pow10_product_at_most(std::uint64_t c, int k, std::uint64_t m, int e) {
+// Out of line: rarely needed, and its two big integers would weigh on every caller's frame.
+[[gnu::noinline]] bool pow10_product_at_most(std::uint64_t c, int k, std::uint64_t m, int e) {
   // c x 5^k x 2^k <= m x 2^e, with every power moved to the side where it is positive.
   BigInteger left = big_integer(c);
   BigInteger right = big_integer(m);
