@@ -3,6 +3,7 @@
 #include "textio/output_statement.hpp"
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -144,6 +145,51 @@ TEST(WriteStatement, FormatChangedInPlaceIsCheckedAgain) {
   EXPECT_EQ(status, 1);
   EXPECT_EQ(env.os.files["duopit.dat"].content, " abc\r\nab\r\n abc\r\n");
   EXPECT_EQ(env.os.error, "\r\nrun-time error F6311: WRITE(duopit.dat)\r\n- syntax error in format\r\n");
+}
+
+// Each console record of a statement gets its own carriage control, in order, when the
+// statement ends; one too long for the console's record buffer reaches the screen not at all.
+TEST(WriteStatement, ConsoleRecordsOfOneStatement) {
+  RunEnvironment env;
+  (void)env.run([] {
+    begin_write(console_unit, "(A4)", -1);
+    write_text_item(" one", 4);
+    write_text_item("0two", 4);  // the format starts again: a second record
+    end_write();
+  });
+  EXPECT_EQ(env.os.output, "one\r\n\r\ntwo");
+  EXPECT_TRUE(lifecycle::console_output_unit().line_open);
+  EXPECT_FALSE(lifecycle::console_output_unit().line_continues);
+
+  RunEnvironment too_long;
+  const auto status = too_long.run([] {
+    begin_write(console_unit, "(A2000)", -1);
+    write_text_item(" x", 2);
+    end_write();
+  });
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(too_long.os.output, "");
+  EXPECT_EQ(too_long.os.error, "\r\nrun-time error F6700\r\n- out of memory for input and output\r\n");
+}
+
+// Records are laid out behind what the buffer holds, across the block boundary: the full
+// block goes out when a byte arrives behind it, the rest at close, every byte in its place.
+TEST(WriteStatement, RecordsAcrossTheBlockBoundary) {
+  RunEnvironment env;
+  std::string expected;
+  const int status = env.run_to_exit([&] {
+    lifecycle::connect_unit(100, "duopit.dat");
+    for (char c = 'a'; c < 'a' + 11; ++c) {
+      const std::string field(180, c);
+      begin_write(100, "(A180)", -1);
+      write_text_item(field.data(), 180);
+      end_write();
+      expected += field + "\r\n";
+    }
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(env.os.file_write_sizes, (std::vector<std::size_t>{1024, 978}));
+  EXPECT_EQ(env.os.files["duopit.dat"].content, expected);
 }
 
 }  // namespace
