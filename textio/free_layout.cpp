@@ -35,10 +35,14 @@ void FreeLayout::split_text(RecordSpace& space, std::string_view text) {
   room_ -= static_cast<int>(text.size());
 }
 
+// The rule that a real too wide for a fresh record stops the run can never apply.
+static_assert(1 + real_text_capacity < free_record_room);
+
 // The field is widened when the text is longer than the field, so the text never takes
 // the record's leading blank or the blank that separates it from a real before it. The
 // rounding fixes the text's length, so the owed blanks are known before it is written.
-LayoutStatus FreeLayout::place_real(RecordSpace& space, double value) {
+
+void FreeLayout::place_real(RecordSpace& space, double value) {
   const PrintedReal real = round_for_printing(value);
   const int length = real.length();
   const int separator = after_number_ ? 1 : 0;
@@ -46,9 +50,6 @@ LayoutStatus FreeLayout::place_real(RecordSpace& space, double value) {
   after_number_ = true;
   pending_blanks_ += width - length;
   if (room_ <= width) {
-    if (width >= free_record_room) {
-      return LayoutStatus::real_too_wide;
-    }
     space.end_record(true);  // the real opens the next record, with no further leading blank
     room_ = free_record_room;
   }
@@ -59,7 +60,6 @@ LayoutStatus FreeLayout::place_real(RecordSpace& space, double value) {
     space.put(text_of(real).view());
   }
   room_ -= width;
-  return LayoutStatus::ok;
 }
 
 }  // namespace duopit::textio

@@ -2,7 +2,8 @@
 // texts exactly as given, each real right-justified in a 24-column field, records wrapped
 // at 79 columns after the leading blank.
 // Pure: places characters and record ends in a RecordSpace and knows nothing of units,
-// terminators or run-time errors; the statement layer turns a status into an error.
+// terminators or run-time errors. No layout of it can fail: a real moved to a new record
+// always fits there (its field is at most 26 columns of the 79), and a text is split.
 #pragma once
 
 #include <cstddef>
@@ -13,11 +14,6 @@
 namespace duopit::textio {
 
 constexpr int free_record_room = 79;  // columns of a record, its leading blank not counted
-
-enum class LayoutStatus {
-  ok,
-  real_too_wide,  // a real had to open a new record and its field is 79 or more columns wide
-};
 
 // The records of one statement, laid out item by item as the items arrive. Every record,
 // the last one too, is ended with end_record(true).
@@ -37,7 +33,7 @@ class FreeLayout {
     split_text(space, text);
   }
 
-  [[nodiscard]] LayoutStatus place_real(RecordSpace& space, double value);
+  void place_real(RecordSpace& space, double value);
 
   // Ends the last record, with the blanks still owed.
   void finish(RecordSpace& space) {

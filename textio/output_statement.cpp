@@ -36,8 +36,6 @@ struct StatementState {
   lifecycle::FileUnit* unit;  // null for the console, or when the unit is not connected
   bool to_console;
   bool formatted;              // a format was given: fixed_layout, else free_layout
-  bool layout_failed;          // items after a failure are not laid out
-  RunTimeError layout_error;   // meaningful when layout_failed
   std::optional<FreeLayout> free_layout;
   RecordSpace space;
   std::optional<FixedLayout> fixed_layout;
@@ -117,18 +115,18 @@ void check_room() {
 
 // --- Stage 3: the records to the unit -----------------------------------------------------
 
-[[gnu::noinline]] void finish_formatted() {
-  statement.fixed_layout->finish(statement.space);
-  if (statement.fixed_layout->status() != FormatStatus::ok) {
-    statement.layout_failed = true;
-    statement.layout_error = RunTimeError::format_bad_syntax;
-  }
+[[gnu::noinline]] void finish_formatted() { statement.fixed_layout->finish(statement.space); }
+
+// Only a format can make a layout fail: free format places every item.
+bool layout_failed() {
+  return statement.formatted && statement.fixed_layout->status() != FormatStatus::ok;
 }
 
 // The console writes each record under carriage control, in order.
 [[gnu::noinline]] void hand_to_console() {
-  if (statement.layout_failed) {
-    lifecycle::run_time_error(statement.layout_error, Statement::write, lifecycle::console_name);
+  if (layout_failed()) {
+    lifecycle::run_time_error(RunTimeError::format_bad_syntax, Statement::write,
+                              lifecycle::console_name);
   }
   const std::string_view bytes = statement.space.bytes();
   std::size_t start = 0;
@@ -147,12 +145,13 @@ void check_room() {
     return;
   }
   statement.unit->begin_statement();
-  lifecycle::run_time_error(statement.layout_error, Statement::write, statement.unit->name());
+  lifecycle::run_time_error(RunTimeError::format_bad_syntax, Statement::write,
+                            statement.unit->name());
 }
 
 // The report unit takes the records into its buffer.
 void hand_to_file() {
-  if (statement.unit == nullptr || statement.layout_failed) {
+  if (statement.unit == nullptr || layout_failed()) {
     refuse_statement();
     return;
   }
@@ -168,7 +167,6 @@ void begin_write(std::int32_t unit, const char* format, int format_length) {
     lifecycle::run_time_error(RunTimeError::unit_out_of_range, Statement::generic);
   }
   find_space(unit);
-  statement.layout_failed = false;
   statement.formatted = format != nullptr;
   if (statement.formatted) {
     start_formatted(format, format_length);
@@ -178,9 +176,6 @@ void begin_write(std::int32_t unit, const char* format, int format_length) {
 }
 
 void write_text_item(const char* text, int length) {
-  if (statement.layout_failed) {
-    return;
-  }
   const std::string_view item(text, length > 0 ? static_cast<std::size_t>(length) : 0);
   if (statement.formatted) {
     place_formatted_item(item);
@@ -192,27 +187,21 @@ void write_text_item(const char* text, int length) {
 
 // Under a format a real has no text of its own: it takes an A descriptor as an empty item.
 void write_real_item(double value) {
-  if (statement.layout_failed) {
-    return;
-  }
   if (statement.formatted) {
     place_formatted_item({});
-  } else if (statement.free_layout->place_real(statement.space, value) != LayoutStatus::ok) {
-    statement.layout_failed = true;
-    statement.layout_error = RunTimeError::real_too_wide;
+  } else {
+    statement.free_layout->place_real(statement.space, value);
   }
   check_room();
 }
 
 void end_write() {
-  if (!statement.layout_failed) {
-    if (statement.formatted) {
-      finish_formatted();
-    } else {
-      statement.free_layout->finish(statement.space);
-    }
-    check_room();
+  if (statement.formatted) {
+    finish_formatted();
+  } else {
+    statement.free_layout->finish(statement.space);
   }
+  check_room();
   if (statement.to_console) {
     hand_to_console();
   } else {
