@@ -31,6 +31,14 @@ namespace {
 using lifecycle::RunTimeError;
 using lifecycle::Statement;
 
+// A format text checked once, and its walker at the start, which reads the copy kept here.
+constexpr std::size_t max_kept_format_bytes = 32;
+struct CheckedFormat {
+  std::array<char, max_kept_format_bytes> text;
+  std::size_t size;  // 0: none
+  std::optional<FormatWalker> walker;
+};
+
 // One statement at a time, from begin_write to end_write.
 struct StatementState {
   lifecycle::FileUnit* unit;  // null for the console, or when the unit is not connected
@@ -39,13 +47,11 @@ struct StatementState {
   std::optional<FreeLayout> free_layout;
   RecordSpace space;
   std::optional<FixedLayout> fixed_layout;
-  // The last format text checked, and its walker at the start, reading the copy kept here:
-  // every title of the report has the same format, and checking it again would cost more
-  // than the editing it guides. Keyed by the text itself, so a format changed in place is
-  // checked again.
-  std::array<char, 32> last_format;
-  std::size_t last_format_size;  // 0: none
-  std::optional<FormatWalker> last_walker;
+  // The last two format texts checked: every title of the report has the same format, the
+  // prompt another, and checking them again would cost more than the editing they guide.
+  // Keyed by the text itself, so a format changed in place is checked again.
+  std::array<CheckedFormat, 2> checked_formats;
+  std::size_t next_replaced;  // the entry a new format replaces
   std::array<char, lifecycle::console_statement_bytes> console_records;
 };
 
@@ -94,19 +100,29 @@ void check_room() {
   }
 }
 
+// The walker of `text` at its start: from a format checked before, or checked now and kept
+// in place of the older of the two.
+const FormatWalker& checked_walker(std::string_view text) {
+  for (const CheckedFormat& checked : statement.checked_formats) {
+    if (text == std::string_view(checked.text.data(), checked.size)) {
+      return *checked.walker;
+    }
+  }
+  CheckedFormat& fresh = statement.checked_formats[statement.next_replaced];
+  statement.next_replaced = (statement.next_replaced + 1) % statement.checked_formats.size();
+  std::memcpy(fresh.text.data(), text.data(), text.size());
+  fresh.size = text.size();
+  fresh.walker.emplace(std::string_view(fresh.text.data(), text.size()));
+  return *fresh.walker;
+}
+
 [[gnu::noinline]] void start_formatted(const char* format, int format_length) {
   const std::string_view text = format_text(format, format_length);
-  if (text.empty() || text.size() > statement.last_format.size()) {
-    statement.fixed_layout.emplace(format, format_length);
+  if (text.empty() || text.size() > max_kept_format_bytes) {
+    statement.fixed_layout.emplace(format, format_length);  // never kept: checked each time
     return;
   }
-  const std::string_view last(statement.last_format.data(), statement.last_format_size);
-  if (text != last) {
-    std::memcpy(statement.last_format.data(), text.data(), text.size());
-    statement.last_format_size = text.size();
-    statement.last_walker.emplace(std::string_view(statement.last_format.data(), text.size()));
-  }
-  statement.fixed_layout.emplace(*statement.last_walker);
+  statement.fixed_layout.emplace(checked_walker(text));
 }
 
 [[gnu::noinline]] void place_formatted_item(std::string_view item) {
