@@ -8,7 +8,8 @@ namespace duopit::textio {
 FixedLayout::FixedLayout(const char* format, int format_length)
     : FixedLayout(FormatWalker(format, format_length)) {}
 
-FixedLayout::FixedLayout(const FormatWalker& checked) : walker_(checked), status_(checked.status()) {}
+FixedLayout::FixedLayout(const FormatWalker& checked)
+    : walker_(checked), status_(checked.status()) {}
 
 // A-editing: width -1 takes the item's own length. Owed blanks go out only in front of
 // characters: an empty item leaves them owed.

@@ -3,7 +3,6 @@
 // state. Blanks and tabs are ignored everywhere, also between the digits of a number.
 #include "textio/format.hpp"
 
-#include <array>
 #include <cassert>
 #include <cstring>
 

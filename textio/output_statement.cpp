@@ -12,7 +12,6 @@
 #include "textio/output_statement.hpp"
 
 #include <array>
-#include <cassert>
 #include <cstring>
 #include <optional>
 #include <string_view>

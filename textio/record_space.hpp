@@ -116,7 +116,9 @@ class RecordSpace {
   [[nodiscard]] std::size_t size() const { return static_cast<std::size_t>(next_ - first_); }
   [[nodiscard]] std::string_view bytes() const { return {first_, size()}; }
   // The records ended so far, for Ending::marked.
-  [[nodiscard]] std::span<const RecordEnd> record_ends() const { return {ends_.data(), ends_used_}; }
+  [[nodiscard]] std::span<const RecordEnd> record_ends() const {
+    return {ends_.data(), ends_used_};
+  }
 
  private:
   char* first_ = nullptr;

@@ -53,7 +53,8 @@ Laid lay_out_fixed(const char* format, int length, const std::vector<std::string
   Laid laid{layout.status(), {}};
   std::size_t start = 0;
   for (const RecordSpace::RecordEnd& end : space.record_ends()) {
-    laid.records.push_back({std::string(space.bytes().substr(start, end.end - start)), end.terminated});
+    const std::string_view record = space.bytes().substr(start, end.end - start);
+    laid.records.push_back({std::string(record), end.terminated});
     start = end.end;
   }
   return laid;

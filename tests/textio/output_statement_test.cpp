@@ -144,7 +144,8 @@ TEST(WriteStatement, FormatChangedInPlaceIsCheckedAgain) {
   });
   EXPECT_EQ(status, 1);
   EXPECT_EQ(env.os.files["duopit.dat"].content, " abc\r\nab\r\n abc\r\n");
-  EXPECT_EQ(env.os.error, "\r\nrun-time error F6311: WRITE(duopit.dat)\r\n- syntax error in format\r\n");
+  EXPECT_EQ(env.os.error,
+            "\r\nrun-time error F6311: WRITE(duopit.dat)\r\n- syntax error in format\r\n");
 }
 
 // Each console record of a statement gets its own carriage control, in order, when the
@@ -169,7 +170,8 @@ TEST(WriteStatement, ConsoleRecordsOfOneStatement) {
   });
   EXPECT_EQ(status, 1);
   EXPECT_EQ(too_long.os.output, "");
-  EXPECT_EQ(too_long.os.error, "\r\nrun-time error F6700\r\n- out of memory for input and output\r\n");
+  EXPECT_EQ(too_long.os.error,
+            "\r\nrun-time error F6700\r\n- out of memory for input and output\r\n");
 }
 
 // Records are laid out behind what the buffer holds, across the block boundary: the full
