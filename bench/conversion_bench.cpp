@@ -1,15 +1,13 @@
-// bench/conversion_bench.cpp — micro-benchmarks of the program's number conversions against
-// the standard library's on the same values: editing a real for the report
-// (edit_free_real against std::to_chars, scientific, 16 significant digits) and reading a
-// typed real (convert_real against std::from_chars). Each iteration walks a whole value set,
-// so the time per value is the iteration time divided by the set size ("set_size" counter).
-// Before anything is timed, each pair of conversions is checked to do the same job on its
-// set; a pair that does not is reported as an error instead of a time.
+// bench/conversion_bench.cpp — micro-benchmark of the program's editing of reals against the
+// standard library's on the same values: edit_free_real against std::to_chars, scientific,
+// 16 significant digits. Each iteration walks a whole value set, so the time per value is the
+// iteration time divided by the set size ("set_size" counter). Before anything is timed, the
+// two conversions are checked to do the same job on each set; a pair that does not is
+// reported as an error instead of a time.
 // scripts/bench.sh runs this with JSON output and prints the ratios; it sets no targets.
 #include <benchmark/benchmark.h>
 
 #include <array>
-#include <bit>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +19,6 @@
 
 #include "bench/edit_agreement.hpp"
 #include "bench/value_sets.hpp"
-#include "textio/convert_real.hpp"
 #include "textio/edit_real.hpp"
 
 namespace duopit::bench {
@@ -31,17 +28,7 @@ namespace {
 constexpr int std_fraction_digits = 15;
 constexpr std::size_t std_text_capacity = 32;
 
-using Texts = std::vector<std::string>;
 using Values = std::vector<double>;
-
-std::optional<double> read_back(std::string_view text) {
-  double value = 0.0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc{} || end != text.data() + text.size()) {
-    return std::nullopt;
-  }
-  return value;
-}
 
 // Both editors must give 16-digit texts of the same real, at most one unit apart in the last
 // digit. Returns a description of the first value where not.
@@ -56,19 +43,6 @@ std::optional<std::string> check_editing(const Values& values) {
     const std::optional<SixteenDigits> theirs_digits = read_sixteen_digits(theirs);
     if (!ours_digits || !theirs_digits || !within_one_unit(*ours_digits, *theirs_digits)) {
       return "edited " + std::string(ours.view()) + " against " + theirs;
-    }
-  }
-  return std::nullopt;
-}
-
-// Both readers must accept every text whole and give the same real, bit for bit.
-std::optional<std::string> check_reading(const Texts& texts) {
-  for (const std::string& text : texts) {
-    const textio::Converted ours = textio::convert_real(text);
-    const std::optional<double> theirs = read_back(text);
-    if (ours.status != textio::ConvertStatus::ok || !theirs ||
-        std::bit_cast<std::uint64_t>(ours.value) != std::bit_cast<std::uint64_t>(*theirs)) {
-      return "read \"" + text + "\" differently";
     }
   }
   return std::nullopt;
@@ -101,28 +75,6 @@ void edit_with_std(benchmark::State& state, const Values& values) {
     }
   }
   count_values(state, values.size());
-}
-
-void read_with_duopit(benchmark::State& state, const Texts& texts) {
-  for (auto _ : state) {
-    for (const std::string& text : texts) {
-      textio::Converted converted = textio::convert_real(text);
-      benchmark::DoNotOptimize(converted);
-    }
-  }
-  count_values(state, texts.size());
-}
-
-void read_with_std(benchmark::State& state, const Texts& texts) {
-  for (auto _ : state) {
-    for (const std::string& text : texts) {
-      double value = 0.0;
-      const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-      benchmark::DoNotOptimize(result.ptr);
-      benchmark::DoNotOptimize(value);
-    }
-  }
-  count_values(state, texts.size());
 }
 
 // Registers "<operation>/duopit/<set>" and "<operation>/std/<set>"; when the check found a
@@ -158,17 +110,11 @@ int main(int argc, char** argv) {
   // The sets live until main returns, as long as the registered benchmarks that use them.
   const Values all_magnitudes = make_all_magnitude_values(value_set_size, value_set_seed);
   const Values survey = make_survey_values(value_set_size, value_set_seed + 1);
-  const Texts full_precision = make_full_precision_texts(value_set_size, value_set_seed + 2);
-  const Texts typed = make_typed_texts(value_set_size, value_set_seed + 3);
 
   register_pair<Values>("edit", "all_magnitudes", all_magnitudes, edit_with_duopit,
                         edit_with_std, check_editing(all_magnitudes));
   register_pair<Values>("edit", "survey", survey, edit_with_duopit, edit_with_std,
                         check_editing(survey));
-  register_pair<Texts>("read", "full_precision", full_precision, read_with_duopit,
-                       read_with_std, check_reading(full_precision));
-  register_pair<Texts>("read", "typed", typed, read_with_duopit, read_with_std,
-                       check_reading(typed));
 
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

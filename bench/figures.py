@@ -129,11 +129,12 @@ def short_function_name(name: str) -> str:
 
 # --- Runs of single processes ------------------------------------------------------------
 
-_SPAWN_FIELDS = ("exit", "user_us", "system_us", "maxrss_kib", "wall_ns")
+_SPAWN_FIELDS = ("exit", "user_us", "system_us", "maxrss_kib", "minflt", "wall_ns")
 
 
 def parse_spawn_report(output: str) -> dict[str, int] | None:
-    """The runner's one line "exit=0 user_us=.. system_us=.. maxrss_kib=.. wall_ns=..":
+    """The runner's one line
+    "exit=0 user_us=.. system_us=.. maxrss_kib=.. minflt=.. wall_ns=..":
     every field, as integers; None when the line is missing, incomplete or malformed."""
     lines = output.strip().splitlines()
     if len(lines) != 1:
@@ -147,6 +148,24 @@ def parse_spawn_report(output: str) -> dict[str, int] | None:
     if set(fields) != set(_SPAWN_FIELDS):
         return None
     return fields
+
+
+# --- System calls ------------------------------------------------------------------------
+
+_STRACE_NOT_A_CALL = ("+++ ", "--- ")
+
+
+def count_system_calls(strace_log: str) -> int:
+    """The system calls in strace's output (-o, one process): one line per call. Signals
+    ("--- SIG...") and the exit ("+++ exited...") are not calls, and a call that strace shows
+    in two pieces ("<unfinished ...>", then "<... resumed>") counts once."""
+    count = 0
+    for line in strace_log.splitlines():
+        text = line.strip()
+        if not text or text.startswith(_STRACE_NOT_A_CALL) or text.startswith("<... "):
+            continue
+        count += 1
+    return count
 
 
 # --- CPU times of small processes ---------------------------------------------------------

@@ -1,5 +1,6 @@
 /* bench/spawn_measured.c — runs one program and prints what it cost, as wait4 reports it for
- * that child alone: exit status, user and system CPU time, peak resident memory, wall time.
+ * that child alone: exit status, user and system CPU time, peak resident memory, minor page
+ * faults, wall time.
  *
  *   duopit_spawn_measured TIMEOUT_S STDIN STDOUT STDERR [--keep-environment] PROGRAM [ARG...]
  *
@@ -10,7 +11,7 @@
  * to need the interpreter's megabytes. A program still running after TIMEOUT_S seconds is
  * ended by SIGALRM. Prints one line on standard output:
  *
- *   exit=<code or 128+signal> user_us=<n> system_us=<n> maxrss_kib=<n> wall_ns=<n>
+ *   exit=<code or 128+signal> user_us=<n> system_us=<n> maxrss_kib=<n> minflt=<n> wall_ns=<n>
  *
  * and ends with status 0; status 2 when it could not run the program at all. It measures
  * nothing else and judges nothing. */
@@ -86,7 +87,8 @@ int main(int argc, char **argv) {
   }
   const long long wall = now_ns() - started;
   const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  printf("exit=%d user_us=%lld system_us=%lld maxrss_kib=%ld wall_ns=%lld\n", code,
-         microseconds(usage.ru_utime), microseconds(usage.ru_stime), usage.ru_maxrss, wall);
+  printf("exit=%d user_us=%lld system_us=%lld maxrss_kib=%ld minflt=%ld wall_ns=%lld\n", code,
+         microseconds(usage.ru_utime), microseconds(usage.ru_stime), usage.ru_maxrss,
+         usage.ru_minflt, wall);
   return 0;
 }

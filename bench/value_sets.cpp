@@ -1,13 +1,10 @@
-// bench/value_sets.cpp — seeded generation of the micro-benchmarks' reals and texts.
+// bench/value_sets.cpp — seeded generation of the micro-benchmark's reals.
 // Pure: no I/O, no globals; the generator is a plain 64-bit mixer so that the sets do not
 // depend on the standard library's distributions, which may change between versions.
 #include "bench/value_sets.hpp"
 
-#include <array>
 #include <bit>
 #include <cmath>
-#include <cstdio>
-#include <string_view>
 
 namespace duopit::bench {
 namespace {
@@ -26,8 +23,6 @@ class Mixer {
   }
   // Uniform on [0, 1) with 53 random bits.
   double next_unit() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
-  // Uniform on 0 .. bound - 1 (bound small, so the bias is negligible).
-  int next_below(int bound) { return static_cast<int>(next() % static_cast<std::uint64_t>(bound)); }
   double next_sign() { return (next() & 1) != 0 ? -1.0 : 1.0; }
 
  private:
@@ -42,30 +37,6 @@ double next_finite(Mixer& mixer) {
     if ((bits & exponent_mask) != exponent_mask) {
       return std::bit_cast<double>(bits);
     }
-  }
-}
-
-template <typename... Args>
-std::string format_text(const char* format, Args... args) {
-  std::array<char, 64> buffer{};
-  const int length = std::snprintf(buffer.data(), buffer.size(), format, args...);
-  return {buffer.data(), static_cast<std::size_t>(length)};
-}
-
-constexpr std::array<std::string_view, 10> fixed_typed_texts = {
-    "0", "12.5", "-45", "300", "66117.494", "25558.257", "71.27711999526346", "360", "0.5",
-    "-0.000403"};
-
-std::string next_typed_text(Mixer& mixer) {
-  switch (mixer.next_below(4)) {
-    case 0:
-      return format_text("%d", mixer.next_below(721) - 360);
-    case 1:
-      return format_text("%.1f", 360.0 * mixer.next_unit());
-    case 2:
-      return format_text("%.3f", 100000.0 * mixer.next_unit());
-    default:
-      return format_text("%.6f", 0.01 * mixer.next_sign() * mixer.next_unit());
   }
 }
 
@@ -92,30 +63,6 @@ std::vector<double> make_survey_values(std::size_t count, std::uint64_t seed) {
     values.push_back(mixer.next_sign() * std::pow(10.0, power));
   }
   return values;
-}
-
-std::vector<std::string> make_full_precision_texts(std::size_t count, std::uint64_t seed) {
-  std::vector<std::string> texts;
-  texts.reserve(count);
-  for (const double value : make_all_magnitude_values(count, seed)) {
-    texts.push_back(format_text("%.17g", value));
-  }
-  return texts;
-}
-
-std::vector<std::string> make_typed_texts(std::size_t count, std::uint64_t seed) {
-  Mixer mixer(seed);
-  std::vector<std::string> texts;
-  texts.reserve(count);
-  for (const std::string_view text : fixed_typed_texts) {
-    if (texts.size() < count) {
-      texts.emplace_back(text);
-    }
-  }
-  while (texts.size() < count) {
-    texts.push_back(next_typed_text(mixer));
-  }
-  return texts;
 }
 
 }  // namespace duopit::bench

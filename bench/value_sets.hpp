@@ -1,11 +1,10 @@
-// bench/value_sets.hpp — the fixed inputs of the conversion micro-benchmarks: reals and texts
-// made from a seeded generator, so that every run and every build times the same values.
+// bench/value_sets.hpp — the fixed inputs of the editing micro-benchmark: reals made from a
+// seeded generator, so that every run and every build times the same values.
 // Pure: no I/O, no globals. Does not time anything and does not check any conversion.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 namespace duopit::bench {
@@ -20,15 +19,5 @@ constexpr std::uint64_t value_set_seed = 0x5EED'D00B'1E5E'7000;
 // Reals of the sizes a survey report holds: magnitudes spread evenly over 1e-4 .. 1e5 on a
 // logarithmic scale, either sign.
 [[nodiscard]] std::vector<double> make_survey_values(std::size_t count, std::uint64_t seed);
-
-// "%.17g" texts of reals from make_all_magnitude_values: 17 significant digits, exponent
-// form "e-300" where the magnitude needs it.
-[[nodiscard]] std::vector<std::string> make_full_precision_texts(std::size_t count,
-                                                                 std::uint64_t seed);
-
-// Short texts as someone types them at the prompt: whole degrees ("-45"), bearings with one
-// decimal ("12.5"), coordinates to the millimetre ("66117.494") and small corrections
-// ("-0.000403"); the first ones are fixed examples, the rest generated.
-[[nodiscard]] std::vector<std::string> make_typed_texts(std::size_t count, std::uint64_t seed);
 
 }  // namespace duopit::bench

@@ -2,7 +2,6 @@
 #include "lifecycle/console_output.hpp"
 
 #include <algorithm>
-#include <cstring>
 
 namespace duopit::lifecycle {
 
@@ -20,44 +19,27 @@ std::string_view carriage_control_prefix(char control, bool line_open) {
   }
 }
 
-void ConsoleRecord::put(std::string_view characters) {
-  while (!characters.empty()) {
-    if (used_ == buffer_.size()) {
-      write_piece();
-    }
-    const std::size_t count = std::min(characters.size(), buffer_.size() - used_);
-    std::memcpy(buffer_.data() + used_, characters.data(), count);
-    used_ += count;
-    characters.remove_prefix(count);
+// The record passes through the 132-byte buffer: the first piece holds the control character
+// and what follows it, every later piece 132 characters of data.
+void write_console_record(std::string_view record, bool terminated, ConsoleUnit& unit,
+                          ConsolePort& port) {
+  if (record.empty()) {
+    record = " ";
   }
-}
-
-void ConsoleRecord::write_piece() {
-  std::string_view piece(buffer_.data(), used_);
-  if (!first_piece_written_) {
-    first_piece_written_ = true;
-    if (!unit_.line_continues) {
-      port_.write_output(carriage_control_prefix(piece.front(), unit_.line_open));
-      piece.remove_prefix(1);
-    }
-    unit_.line_open = true;
-    unit_.line_continues = false;
+  std::size_t piece = console_buffer_bytes;
+  if (!unit.line_continues) {
+    port.write_output(carriage_control_prefix(record.front(), unit.line_open));
+    record.remove_prefix(1);
+    piece -= 1;
   }
-  port_.write_output(piece);
-  used_ = 0;
-}
-
-void ConsoleRecord::end(bool terminated) {
-  if (!first_piece_written_ && used_ == 0) {
-    buffer_[0] = ' ';  // an empty record is a single blank
-    used_ = 1;
-  }
-  if (used_ > 0) {
-    write_piece();
-  }
-  unit_.line_open = true;
-  unit_.line_continues = !terminated;
-  first_piece_written_ = false;  // ready for the statement's next record
+  do {
+    const std::size_t count = std::min(piece, record.size());
+    port.write_output(record.substr(0, count));
+    record.remove_prefix(count);
+    piece = console_buffer_bytes;
+  } while (!record.empty());
+  unit.line_open = true;
+  unit.line_continues = !terminated;
 }
 
 void end_console_line() {

@@ -4,7 +4,6 @@
 // record's prefix, by console input, or at termination.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <string_view>
 
@@ -12,28 +11,19 @@
 
 namespace duopit::lifecycle {
 
+// The most bytes one console write statement may lay out: its records wait in the console's
+// record buffer until the statement ends.
+constexpr std::size_t console_statement_bytes = 1024;
+
 // The bytes written in place of carriage-control character `control`.
 [[nodiscard]] std::string_view carriage_control_prefix(char control, bool line_open);
 
-// The console records of one statement, one at a time: its characters collect in the unit's 132-byte record
-// buffer; a record longer than that goes out in pieces, the first under carriage control.
-class ConsoleRecord {
- public:
-  ConsoleRecord(ConsoleUnit& unit, ConsolePort& port) : unit_(unit), port_(port) {}
-  void put(std::string_view characters);
-  // Ends the record; `terminated` is false after a backslash, so the next record continues
-  // the same line.
-  void end(bool terminated);
-
- private:
-  void write_piece();
-
-  ConsoleUnit& unit_;
-  ConsolePort& port_;
-  std::array<char, console_buffer_bytes> buffer_{};
-  std::size_t used_ = 0;
-  bool first_piece_written_ = false;
-};
+// Writes one complete record under the line discipline and updates the line state. An empty
+// record is a single blank. The record goes out in pieces of the unit's 132-byte record
+// buffer, the prefix first; `terminated` is false after a backslash, so that the next record
+// continues the same line.
+void write_console_record(std::string_view record, bool terminated, ConsoleUnit& unit,
+                          ConsolePort& port);
 
 // At termination: CR LF on standard output if the console output line is open.
 void end_console_line();

@@ -9,9 +9,10 @@
 namespace duopit::lifecycle {
 namespace {
 
+// The flags first, so that they share a page with the first unit.
 struct UnitTable {
-  std::array<FileUnit, max_connected_units> units{};
   std::array<bool, max_connected_units> in_use{};
+  std::array<FileUnit, max_connected_units> units{};
 };
 
 // The units connected in this run: termination closes them all, so they live for the
@@ -173,47 +174,33 @@ void FileUnit::begin_statement() {
   write_mode_ = true;
 }
 
-void FileUnit::put(std::string_view bytes) {
-  if (bytes.size() <= buffer_.size() - used_ && used_ < buffer_.size()) {
-    // The usual case: the bytes fit behind what the buffer holds.
-    std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
-    used_ += bytes.size();
-    data_pending_ = data_pending_ || !bytes.empty();
-    return;
-  }
-  while (!bytes.empty()) {
-    if (used_ == buffer_.size()) {
-      write_buffer(false);
+void FileUnit::take_records(std::size_t size) {
+  used_ += size;
+  data_pending_ = data_pending_ || size > 0;
+  while (used_ > file_buffer_bytes) {
+    const std::size_t behind = used_ - file_buffer_bytes;
+    used_ = file_buffer_bytes;
+    if (!write_buffer(false)) {
+      return;
     }
-    const std::size_t count = std::min(bytes.size(), buffer_.size() - used_);
-    std::memcpy(buffer_.data() + used_, bytes.data(), count);
-    used_ += count;
+    std::memmove(buffer_.data(), buffer_.data() + file_buffer_bytes, behind);
+    used_ = behind;
     data_pending_ = true;
-    bytes.remove_prefix(count);
   }
 }
 
-void FileUnit::end_record() {
-  if (used_ + 2 <= buffer_.size()) {
-    buffer_[used_] = '\r';
-    buffer_[used_ + 1] = '\n';
-    used_ += 2;
-    data_pending_ = true;
-    return;
-  }
-  put("\r\n");  // the terminator may be split between two blocks
-}
-
-void FileUnit::write_buffer(bool at_close) {
+bool FileUnit::write_buffer(bool at_close) {
   const std::size_t size = used_;
   // The block is given up whatever happens: a failed block is reported once and is not
-  // written again when the unit is closed at exit.
+  // written again when the unit is closed at exit, and nothing laid out behind it follows.
   used_ = 0;
   data_pending_ = false;
   const platform::OsError error = write_all(handle_, buffer_.data(), size, position_);
   if (error != platform::OsError::none) {
     run_time_error(write_error(error), at_close ? Statement::close : Statement::write, name());
+    return false;
   }
+  return true;
 }
 
 void FileUnit::close() {

@@ -15,12 +15,15 @@
 namespace duopit::lifecycle {
 
 constexpr std::size_t file_buffer_bytes = 1024;
+// The most bytes one write statement may lay out: its records wait in the buffer, behind the
+// bytes it holds, until the statement ends.
+constexpr std::size_t statement_room_bytes = 1024;
 constexpr std::size_t max_file_name_bytes = 259;
 constexpr int max_connected_units = 61;
 constexpr std::int32_t lowest_unit_number = -32767;
 constexpr std::int32_t highest_unit_number = 32767;
 
-enum class FileStatus { old_file, new_file };
+enum class FileStatus { new_file, old_file };
 enum class FileAction { read_write, read, write };
 
 class FileUnit {
@@ -28,9 +31,13 @@ class FileUnit {
   // Before a write statement's records: the first one cuts an existing file at the write
   // position, so no old content survives behind the new records.
   void begin_statement();
-  // Record bytes and the record terminator (CR LF).
-  void put(std::string_view bytes);
-  void end_record();
+  // Where a write statement lays out its records, terminators (CR LF) included: the buffer
+  // behind the bytes it holds, up to records_end().
+  [[nodiscard]] char* records_begin() { return buffer_.data() + used_; }
+  [[nodiscard]] char* records_end() { return buffer_.data() + buffer_.size(); }
+  // The `size` bytes laid out at records_begin() join the buffer. Each full 1024-byte block
+  // is written as a byte arrives behind it, so a buffer filled exactly waits for the next.
+  void take_records(std::size_t size);
   // Writes what the buffer holds and closes the handle; errors as CLOSE.
   void close();
 
@@ -42,19 +49,23 @@ class FileUnit {
 
  private:
   friend void connect_unit(std::int32_t, std::string_view);
-  void write_buffer(bool at_close);
+  // Writes the bytes the buffer holds and gives the buffer up, whatever happens; false when
+  // the write failed and the error path returned (during termination).
+  bool write_buffer(bool at_close);
 
   std::int32_t number_ = 0;
   std::array<char, max_file_name_bytes + 1> name_{};  // NUL-terminated for the platform
   std::size_t name_length_ = 0;
-  platform::FileHandle handle_ = platform::no_file;
-  std::array<char, file_buffer_bytes> buffer_{};
-  std::size_t used_ = 0;
+  // Every member starts at zero, so that the table of units costs no page until it is used.
+  platform::FileHandle handle_ = 0;  // meaningful only while the unit is connected
+  std::size_t used_ = 0;  // at most file_buffer_bytes between statements
   bool data_pending_ = false;
   bool write_mode_ = false;
   std::uint64_t position_ = 0;  // file offset of the buffer's first byte
   FileStatus status_ = FileStatus::new_file;
   FileAction action_ = FileAction::read_write;
+  // Last, so that the unit's other members and the part of the buffer in use share pages.
+  std::array<char, file_buffer_bytes + statement_room_bytes> buffer_{};
 };
 
 // The file name as connected: at most 259 characters, leading and trailing blanks removed.

@@ -75,30 +75,25 @@ class FunctionFrame {
 
 constexpr std::uint16_t condition_c2 = 0x0400;  // fsin/fcos: argument out of range
 
-// fsin or fcos of a normal argument; false when the unit refuses it (|x| >= 2^63).
+// fsin or fcos of a normal argument; false when the unit refuses it (|x| >= 2^63). One block
+// for both: the two instructions take the same operand and leave the same status bits.
 bool reduce_and_apply(double x, bool sine, Extended& result) {
   std::uint16_t status = 0;
-  if (sine) {
-    asm volatile(
-        "fldl %[x]\n\t"
-        "fsin\n\t"
-        "fnstsw %%ax\n\t"
-        "movw %%ax, %[status]\n\t"
-        "fstpt %[result]"
-        : [result] "=m"(result), [status] "=m"(status)
-        : [x] "m"(x)
-        : "ax", "memory", "st");
-  } else {
-    asm volatile(
-        "fldl %[x]\n\t"
-        "fcos\n\t"
-        "fnstsw %%ax\n\t"
-        "movw %%ax, %[status]\n\t"
-        "fstpt %[result]"
-        : [result] "=m"(result), [status] "=m"(status)
-        : [x] "m"(x)
-        : "ax", "memory", "st");
-  }
+  asm volatile(
+      "fldl %[x]\n\t"
+      "testb %[sine], %[sine]\n\t"
+      "jz 1f\n\t"
+      "fsin\n\t"
+      "jmp 2f\n"
+      "1:\n\t"
+      "fcos\n"
+      "2:\n\t"
+      "fnstsw %%ax\n\t"
+      "movw %%ax, %[status]\n\t"
+      "fstpt %[result]"
+      : [result] "=m"(result), [status] "=m"(status)
+      : [x] "m"(x), [sine] "q"(sine)
+      : "ax", "memory", "st", "cc");
   return (status & condition_c2) == 0;
 }
 

@@ -56,92 +56,86 @@ void bare_record(double value) {
 
 double degrees(double radians) { return to_degrees(survey.pi, radians); }
 
-// The prompt leaves the console line open under the backslash, so the typed answer follows
-// it on the same line; the answer is read into R_1a, which a null answer leaves at 0.
-void ask_fictitious_bearing() {
-  static constexpr char prompt[] = "(a\\) Rumo de saida ficticio (em graus):";
-  textio::begin_write(textio::console_unit, prompt, 4);
-  textio::write_text_item(prompt + 4, 35);
-  textio::end_write();
-  textio::begin_read();
-  textio::read_real_item(survey.R_1a);
-  textio::end_read();
-}
-
-void write_traverse_stations(Survey& s) {
-  compute_station_a(s);
-  labelled_record(" xa=", s.xa);
-  labelled_record(" ya=", s.ya);
+// A labelled bearing, converted to degrees, and a blank record.
+void bearing_records(std::string_view label, double radians) {
+  labelled_record(label, degrees(radians));
   blank_record();
 }
 
-}  // namespace
+// A pair of labelled values (a station's coordinates, the misclosure) and a blank record.
+void coordinate_records(std::string_view x_label, double x, std::string_view y_label, double y) {
+  labelled_record(x_label, x);
+  labelled_record(y_label, y);
+  blank_record();
+}
 
-void run_orientation() {
-  Survey& s = survey;
-  compute_pi(s);
-  lifecycle::connect_unit(report_unit, report_file_name);
+// Records 1-8: the surface coordinates of the two wires.
+void report_surface_data(Survey& s) {
   assign_surface_data(s);
   title_record(title_fields[0],
                "Coordenadas dos fios de prumo nos dois pocos P1 e P2, conhecidas por observacao "
                "a superficie:");
   blank_record();
-  labelled_record(" x1=", s.x1);
-  labelled_record(" y1=", s.y1);
-  blank_record();
-  labelled_record(" x2=", s.x2);
-  labelled_record(" y2=", s.y2);
-  blank_record();
+  coordinate_records(" x1=", s.x1, " y1=", s.y1);
+  coordinate_records(" x2=", s.x2, " y2=", s.y2);
+}
+
+// Records 9-12: the true bearing P1 -> P2.
+void report_true_bearing(Survey& s) {
   compute_true_bearing(s);
   title_record(title_fields[1], "Rumo da direccao P1 P2:");
   blank_record();
-  labelled_record(" R12 =", degrees(s.R12));
-  blank_record();
+  bearing_records(" R12 =", s.R12);
+}
 
-  assign_traverse_data(s);
-  convert_angles(s);
-  reduce_distances(s);
-  ask_fictitious_bearing();
-  convert_typed_bearing(s);
+// The prompt leaves the console line open under the backslash, so the typed answer follows
+// it on the same line; its first character, a blank, is the console's carriage control and
+// is not shown. The answer is read into R_1a, which a null answer leaves at 0.
+void ask_fictitious_bearing(Survey& s) {
+  constexpr std::string_view prompt_format = "(a\\)";
+  constexpr std::string_view prompt = " Rumo de saida ficticio (em graus):";
+  textio::begin_write(textio::console_unit, prompt_format.data(),
+                      static_cast<int>(prompt_format.size()));
+  textio::write_text_item(prompt.data(), static_cast<int>(prompt.size()));
+  textio::end_write();
+  textio::begin_read();
+  textio::read_real_item(s.R_1a);
+  textio::end_read();
+}
 
-  // The traverse on the fictitious bearing.
+// Records 13-36: the traverse on the fictitious starting bearing, each leg's bearing after
+// its far station.
+void report_fictitious_traverse(Survey& s) {
   title_record(title_fields[2],
                "Rumo ficticio para a frente no ponto P1 no interior da mina (nao e possivel "
                "determinar uma orientacao de saida):");
   blank_record();
-  labelled_record("R_1a =", degrees(s.R_1a));
-  blank_record();
+  bearing_records("R_1a =", s.R_1a);
   title_record(title_fields[3], "Coordenadas ficticias dos restantes pontos da poligonal:");
   blank_record();
-  write_traverse_stations(s);
+  compute_station_a(s);
+  coordinate_records(" xa=", s.xa, " ya=", s.ya);
   compute_bearing_ab(s);
-  labelled_record("R_ab=", degrees(s.R_ab));
-  blank_record();
+  bearing_records("R_ab=", s.R_ab);
   compute_station_b(s);
-  labelled_record(" xb=", s.xb);
-  labelled_record(" yb=", s.yb);
-  blank_record();
+  coordinate_records(" xb=", s.xb, " yb=", s.yb);
   compute_bearing_bc(s);
-  labelled_record("R_bc=", degrees(s.R_bc));
-  blank_record();
+  bearing_records("R_bc=", s.R_bc);
   compute_station_c(s);
-  labelled_record(" xc=", s.xc);
-  labelled_record(" yc=", s.yc);
-  blank_record();
+  coordinate_records(" xc=", s.xc, " yc=", s.yc);
   compute_bearing_c2(s);
-  labelled_record("R_c2=", degrees(s.R_c2));
-  blank_record();
+  bearing_records("R_c2=", s.R_c2);
   compute_station_p2(s);
-  labelled_record(" x2a=", s.x2a);
-  labelled_record(" y2a=", s.y2a);
-  blank_record();
+  coordinate_records(" x2a=", s.x2a, " y2a=", s.y2a);
+}
 
-  // The rotation and the corrected starting bearing.
+// Records 37-48: the fictitious bearing P1 -> P2, the rotation between the two frames and the
+// corrected starting bearing.
+void report_rotation(Survey& s) {
   compute_fictitious_bearing(s);
   title_record(title_fields[4], "Rumo ficticio R12:");
   blank_record();
-  labelled_record("R12 ficticio =", degrees(s.R12_fict));
-  blank_record();
+  bearing_records("R12 ficticio =", s.R12_fict);
   compute_rotation(s);
   title_record(title_fields[5], "Rotacao dos 2 referenciais:");
   blank_record();
@@ -152,30 +146,44 @@ void run_orientation() {
   blank_record();
   bare_record(degrees(s.R_1a));
   blank_record();
+}
 
-  // The corrected traverse and the misclosure.
+// Records 49-65: the traverse on the corrected bearing, without the leg bearings, and the
+// misclosure at P2.
+void report_corrected_traverse(Survey& s) {
   title_record(title_fields[7], "Coordenadas dos restantes pontos da poligonal:");
   blank_record();
-  write_traverse_stations(s);
+  compute_station_a(s);
+  coordinate_records(" xa=", s.xa, " ya=", s.ya);
   compute_bearing_ab(s);
   compute_station_b(s);
-  labelled_record(" xb=", s.xb);
-  labelled_record(" yb=", s.yb);
-  blank_record();
+  coordinate_records(" xb=", s.xb, " yb=", s.yb);
   compute_bearing_bc(s);
   compute_station_c(s);
-  labelled_record(" xc=", s.xc);
-  labelled_record(" yc=", s.yc);
-  blank_record();
+  coordinate_records(" xc=", s.xc, " yc=", s.yc);
   compute_bearing_c2(s);
   compute_station_p2(s);
-  labelled_record(" x2=", s.x2a);
-  labelled_record(" y2=", s.y2a);
-  blank_record();
+  coordinate_records(" x2=", s.x2a, " y2=", s.y2a);
   compute_misclosure(s);
-  labelled_record(" difx2=", s.difx2);
-  labelled_record(" dify2=", s.dify2);
-  blank_record();
+  coordinate_records(" difx2=", s.difx2, " dify2=", s.dify2);
+}
+
+}  // namespace
+
+void run_orientation() {
+  Survey& s = survey;
+  compute_pi(s);
+  lifecycle::connect_unit(report_unit, report_file_name);
+  report_surface_data(s);
+  report_true_bearing(s);
+  assign_traverse_data(s);
+  convert_angles(s);
+  reduce_distances(s);
+  ask_fictitious_bearing(s);
+  convert_typed_bearing(s);
+  report_fictitious_traverse(s);
+  report_rotation(s);
+  report_corrected_traverse(s);
 }
 
 }  // namespace duopit::orientation

@@ -1,6 +1,7 @@
 // orientation/survey.cpp — the orientation steps, written with the arithmetic unit's
-// operations so that the evaluation order and every rounding are those stated: nothing here
-// may be folded at compile time or evaluated in another precision.
+// operations so that each formula is evaluated left to right as written, every operation's
+// result rounded to 53 bits (to nearest) and every elementary function's result used
+// unrounded: nothing here may be folded at compile time or evaluated in another precision.
 #include "orientation/survey.hpp"
 
 #include "numerics/elementary.hpp"

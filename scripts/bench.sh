@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds duopit, the minimal C baseline and the benchmarks in build/bench (Release), checks
 # the benchmarks' own pieces, then measures and prints what a run of duopit costs:
-#   1. a run with the answer 0 against the baseline: instructions and CPU time,
-#   2. the number conversions against the standard library's,
+#   1. a run with the answer 0 against the baseline: the program's own cost in instructions
+#      and the instruction ratios, system calls, CPU time and minor page faults,
+#   2. editing reals against the standard library's conversion,
 #   3. reading megabytes of blank lines before the answer, against dd,
 # and a closing table of every figure against its target. Missing a target does not make it
 # fail: it is a report. It fails when it cannot build or cannot measure.

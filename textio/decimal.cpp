@@ -13,7 +13,9 @@
 #include <bit>
 #include <cassert>
 #include <cstdint>
+#include <cstring>
 
+#include "textio/big_integer.hpp"
 #include "textio/powers_of_five.hpp"
 
 namespace duopit::textio {
@@ -77,87 +79,6 @@ struct ScaledProduct {
   return {(top_hi << 1) | (top_lo >> 63), (top_lo & mask) == mask};
 }
 
-// --- Exact comparison -------------------------------------------------------------------
-
-// Unsigned integer of up to 72 x 32 bits: room for c x 5^300 x 2^1374 and m x 5^345 x 2^1316.
-class WideInteger {
- public:
-  explicit WideInteger(std::uint64_t value) {
-    limbs_[0] = static_cast<std::uint32_t>(value);
-    limbs_[1] = static_cast<std::uint32_t>(value >> 32);
-    used_ = limbs_[1] != 0 ? 2 : (limbs_[0] != 0 ? 1 : 0);
-  }
-
-  void multiply_small(std::uint32_t factor) {
-    std::uint64_t carry = 0;
-    for (int i = 0; i < used_; ++i) {
-      const std::uint64_t t = static_cast<std::uint64_t>(limbs_[i]) * factor + carry;
-      limbs_[i] = static_cast<std::uint32_t>(t);
-      carry = t >> 32;
-    }
-    if (carry != 0) {
-      assert(used_ < capacity);
-      limbs_[used_++] = static_cast<std::uint32_t>(carry);
-    }
-  }
-
-  void multiply_pow5(int n) {
-    constexpr std::uint32_t pow5_13 = 1220703125;  // the largest power of five below 2^32
-    for (; n >= 13; n -= 13) {
-      multiply_small(pow5_13);
-    }
-    std::uint32_t rest = 1;
-    for (; n > 0; --n) {
-      rest *= 5;
-    }
-    multiply_small(rest);
-  }
-
-  void shift_left(int bits) {
-    if (used_ == 0 || bits == 0) {
-      return;
-    }
-    const int whole = bits / 32;
-    const int part = bits % 32;
-    assert(used_ + whole + 1 <= capacity);
-    if (part != 0) {
-      limbs_[used_] = 0;
-      for (int i = used_; i > 0; --i) {
-        limbs_[i] = (limbs_[i] << part) | (limbs_[i - 1] >> (32 - part));
-      }
-      limbs_[0] <<= part;
-      ++used_;
-    }
-    for (int i = used_ - 1; i >= 0; --i) {
-      limbs_[i + whole] = limbs_[i];
-    }
-    for (int i = 0; i < whole; ++i) {
-      limbs_[i] = 0;
-    }
-    used_ += whole;
-    while (used_ > 0 && limbs_[used_ - 1] == 0) {
-      --used_;
-    }
-  }
-
-  [[nodiscard]] friend int compare(const WideInteger& a, const WideInteger& b) {
-    if (a.used_ != b.used_) {
-      return a.used_ < b.used_ ? -1 : 1;
-    }
-    for (int i = a.used_ - 1; i >= 0; --i) {
-      if (a.limbs_[i] != b.limbs_[i]) {
-        return a.limbs_[i] < b.limbs_[i] ? -1 : 1;
-      }
-    }
-    return 0;
-  }
-
- private:
-  static constexpr int capacity = 72;
-  std::array<std::uint32_t, capacity> limbs_{};
-  int used_ = 0;
-};
-
 // --- Digits -----------------------------------------------------------------------------
 
 constexpr std::uint64_t pow10_16 = 10'000'000'000'000'000u;
@@ -170,25 +91,6 @@ constexpr std::uint64_t pow10_18 = 1'000'000'000'000'000'000u;
     form.digits[i] = marker[i];
   }
   return form;
-}
-
-// Infinity or NaN from its bits (biased exponent all ones).
-[[nodiscard]] DecimalForm special_form(std::uint64_t bits) {
-  constexpr std::uint64_t fraction_mask = (std::uint64_t{1} << 52) - 1;
-  constexpr std::uint64_t quiet_bit = std::uint64_t{1} << 51;
-  constexpr std::uint64_t default_nan = 0xFFF8000000000000u;
-  const char sign = (bits >> 63) != 0 ? '-' : ' ';
-  const std::uint64_t fraction = bits & fraction_mask;
-  if (fraction == 0) {
-    return marker_form("1#INF", sign);
-  }
-  if ((fraction & quiet_bit) == 0) {
-    return marker_form("1#SNAN", sign);
-  }
-  if (bits == default_nan) {
-    return marker_form("1#IND", sign);
-  }
-  return marker_form("1#QNAN", sign);
 }
 
 // The 17 decimal digits of `value` (below 10^17, leading zeros written): the first digit,
@@ -204,36 +106,36 @@ void write_digits(std::uint64_t value, std::array<char, decimal_form_digits>& di
 }  // namespace
 
 void write_eight_digits(std::uint32_t value, char* out) {
-  static constexpr char pairs[] =
-      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-      "8081828384858687888990919293949596979899";
-  // y holds value / 10^6 as a 32.32 fixed-point number; each step brings the next two
-  // digits into the integer part. The +1 makes the truncated reciprocal exact for every
-  // value below 10^8 (checked for all of them by the tests).
-  std::uint64_t y = (static_cast<std::uint64_t>(value) * 281'474'977 >> 16) + 1;
-  for (int pair = 0; pair < 4; ++pair) {
-    const auto top = static_cast<std::size_t>(y >> 32) * 2;
-    out[2 * pair] = pairs[top];
-    out[2 * pair + 1] = pairs[top + 1];
-    y = (y & 0xFFFF'FFFFu) * 100;
-  }
+  // Each step halves the width of the groups, all groups at once in one 64-bit word: two
+  // groups of four digits in 32-bit lanes, four of two in 16-bit lanes, eight of one in
+  // bytes. The quotients come from multiplications by rounded-up reciprocals (x / 100 as
+  // x x 10486 / 2^20 for x below 10^4, x / 10 as x x 103 / 2^10 for x below 100), exact in
+  // those ranges; no lane carries into the next. The first digit ends in the lowest byte.
+  static_assert(std::endian::native == std::endian::little, "digits are stored byte by byte");
+  std::uint64_t groups = value / 10'000 | (static_cast<std::uint64_t>(value % 10'000) << 32);
+  const std::uint64_t hundreds = ((groups * 10'486) >> 20) & 0x0000'007F'0000'007Fu;
+  groups = hundreds | ((groups - hundreds * 100) << 16);
+  const std::uint64_t tens = ((groups * 103) >> 10) & 0x000F'000F'000F'000Fu;
+  groups = tens | ((groups - tens * 10) << 8);
+  groups += 0x3030'3030'3030'3030u;  // '0' in every byte
+  std::memcpy(out, &groups, sizeof groups);
 }
 
-bool pow10_product_at_most(std::uint64_t c, int k, std::uint64_t m, int e) {
+// Out of line: rarely needed, and its two big integers would weigh on every caller's frame.
+[[gnu::noinline]] bool pow10_product_at_most(std::uint64_t c, int k, std::uint64_t m, int e) {
   // c x 5^k x 2^k <= m x 2^e, with every power moved to the side where it is positive.
-  WideInteger left(c);
-  WideInteger right(m);
+  BigInteger left = big_integer(c);
+  BigInteger right = big_integer(m);
   if (k >= 0) {
-    left.multiply_pow5(k);
+    multiply_pow5(left, k);
   } else {
-    right.multiply_pow5(-k);
+    multiply_pow5(right, -k);
   }
   const int twos = k - e;
   if (twos >= 0) {
-    left.shift_left(twos);
+    shift_left(left, twos);
   } else {
-    right.shift_left(-twos);
+    shift_left(right, -twos);
   }
   return compare(left, right) <= 0;
 }
@@ -268,18 +170,40 @@ LeadingDigits leading_digits(std::uint64_t mantissa, int exponent2) {
   return {q, k + leading_digit_count};
 }
 
-DecimalForm round_leading_digits(std::uint64_t leading, int decpt, char sign) {
-  assert(leading >= pow10_17 && leading < pow10_18);
-  std::uint64_t kept = leading / 10;  // 17 digits
-  if (leading % 10 >= 5) {
-    ++kept;
-    if (kept == pow10_17) {  // seventeen nines carried into an eighteenth digit
-      kept = pow10_16;
-      ++decpt;
+Digits17 round_to_17_digits(LeadingDigits lead) {
+  assert(lead.digits >= pow10_17 && lead.digits < pow10_18);
+  Digits17 rounded{lead.digits / 10, lead.decpt};
+  if (lead.digits % 10 >= 5) {
+    ++rounded.digits;
+    if (rounded.digits == pow10_17) {  // seventeen nines carried into an eighteenth digit
+      rounded.digits = pow10_16;
+      ++rounded.decpt;
     }
   }
-  DecimalForm form{sign, decpt, {}, decimal_form_digits, true};
-  write_digits(kept, form.digits);
+  return rounded;
+}
+
+std::string_view special_marker(std::uint64_t bits) {
+  constexpr std::uint64_t fraction_mask = (std::uint64_t{1} << 52) - 1;
+  constexpr std::uint64_t quiet_bit = std::uint64_t{1} << 51;
+  constexpr std::uint64_t default_nan = 0xFFF8000000000000u;
+  const std::uint64_t fraction = bits & fraction_mask;
+  if (fraction == 0) {
+    return "1#INF";
+  }
+  if ((fraction & quiet_bit) == 0) {
+    return "1#SNAN";
+  }
+  if (bits == default_nan) {
+    return "1#IND";
+  }
+  return "1#QNAN";
+}
+
+DecimalForm round_leading_digits(std::uint64_t leading, int decpt, char sign) {
+  const Digits17 kept = round_to_17_digits({leading, decpt});
+  DecimalForm form{sign, kept.decpt, {}, decimal_form_digits, true};
+  write_digits(kept.digits, form.digits);
   while (form.digits[static_cast<std::size_t>(form.count - 1)] == '0') {
     --form.count;  // the first digit is not zero, so this stops
   }
@@ -291,7 +215,7 @@ DecimalForm to_decimal(double x) {
   const auto biased_exponent = static_cast<int>((bits >> 52) & 0x7FF);
   const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
   if (biased_exponent == 0x7FF) {
-    return special_form(bits);
+    return marker_form(special_marker(bits), (bits >> 63) != 0 ? '-' : ' ');
   }
   if (biased_exponent == 0 && fraction == 0) {
     return DecimalForm{' ', 0, {'0'}, 1, true};  // either zero; a negative zero loses its sign

@@ -52,11 +52,22 @@ struct LeadingDigits {
   return (n * 78913) >> 18;
 }
 
-// The eight decimal digits of `value` (below 10^8, leading zeros written) at `out`.
+// The eight decimal digits of `value` (below 10^8, leading zeros written) at out[0..8).
 void write_eight_digits(std::uint32_t value, char* out);
 
-// The first rounding: from the 18 leading digits (10^17 <= leading < 10^18) to at most 17,
-// half up, carrying through nines, trailing zeros dropped.
+// The first rounding, on integers: the 18 leading digits (10^17 <= digits < 10^18) half up
+// to 17, so 10^16 <= digits < 10^17; seventeen nines carry into 10^16 and one more decpt.
+struct Digits17 {
+  std::uint64_t digits;
+  int decpt;
+};
+[[nodiscard]] Digits17 round_to_17_digits(LeadingDigits lead);
+
+// The first rounding as a decimal form: the 17 digits as text, trailing zeros dropped.
 [[nodiscard]] DecimalForm round_leading_digits(std::uint64_t leading, int decpt, char sign);
+
+// The marker of an infinity or a NaN (biased exponent all ones), by its bits: "1#INF",
+// "1#SNAN" (quiet bit clear), "1#IND" (the default NaN, FFF8 0000 0000 0000) or "1#QNAN".
+[[nodiscard]] std::string_view special_marker(std::uint64_t bits);
 
 }  // namespace duopit::textio

@@ -1,14 +1,14 @@
-// textio/edit_real.cpp — digits and layout of one 64-bit real as free-format output text.
+// textio/edit_real.cpp — digits and text of one 64-bit real as free-format output.
 // Pure: no I/O, no globals; integer arithmetic only, so the text does not depend on the
 // floating-point environment. The field around the text belongs to free_layout.cpp.
 //
-// The value is rounded twice, half up each time: to 17 significant digits by to_decimal,
-// then here to the 16 that are printed. Examples of the two forms:
+// The value is rounded twice, half up each time: to 17 significant digits, then to the 16
+// that are printed. Examples of the two forms:
 //   fixed     25558.257000000000000      decpt integer digits, '.', 15 digits
 //   exponent  -1.188468915643171E-003    one digit, '.', 15 digits, 'E', sign, 3 digits
 #include "textio/edit_real.hpp"
 
-#include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cstdlib>
 #include <cstring>
@@ -16,115 +16,114 @@
 namespace duopit::textio {
 namespace {
 
-// The rounded digits, followed by zeros far enough that any run of up to 16 digits can be
-// copied from any place a text takes digits from with one fixed-size copy.
-constexpr std::size_t copy_run = 16;
-constexpr std::size_t zero_run = 32;
+constexpr std::uint64_t pow10_8 = 100'000'000;
+constexpr std::uint64_t pow10_15 = 1'000'000'000'000'000u;
+constexpr std::uint64_t pow10_16 = 10'000'000'000'000'000u;
 
-struct RoundedDigits {
-  std::array<char, decimal_form_digits + zero_run> digits;
-  int count;  // at most 16
-  int decpt;
-};
-
-// The second rounding: a 17th digit of 5 or more carries into the 16th, through nines.
-// Sixteen nines become "1" and one more digit before the point; the form does not change.
-[[nodiscard]] RoundedDigits round_to_printed_digits(const DecimalForm& form) {
-  RoundedDigits rounded;
-  std::memcpy(rounded.digits.data(), form.digits.data(), decimal_form_digits);
-  rounded.count = std::min(form.count, real_significant_digits);
-  rounded.decpt = form.decpt;
-  if (form.count > real_significant_digits && form.digits[real_significant_digits] >= '5') {
-    int i = real_significant_digits - 1;
-    while (i >= 0 && rounded.digits[static_cast<std::size_t>(i)] == '9') {
-      --i;
-    }
-    if (i < 0) {
-      rounded.digits[0] = '1';
-      rounded.count = 1;
-      ++rounded.decpt;
-    } else {
-      ++rounded.digits[static_cast<std::size_t>(i)];
-      rounded.count = i + 1;
+// The second rounding, from 17 digits (10^16 <= digits < 10^17) to 16: a 17th digit of 5 or
+// more carries into the 16th, through nines. Sixteen nines become 10^15 with one more decpt;
+// the form, chosen from the decpt before this rounding, does not change.
+[[nodiscard]] PrintedReal round_to_printed_digits(Digits17 kept, bool negative) {
+  assert(kept.digits >= pow10_16 && kept.digits < 10 * pow10_16);
+  PrintedReal real{kept.digits / 10, kept.decpt, negative,
+                   kept.decpt > 0 && kept.decpt < fixed_form_decpt_limit, {}};
+  if (kept.digits % 10 >= 5) {
+    ++real.digits;
+    if (real.digits == pow10_16) {
+      real.digits = pow10_15;
+      ++real.decpt;
     }
   }
-  std::memset(rounded.digits.data() + rounded.count, '0', zero_run);
-  return rounded;
+  return real;
 }
 
-// Appends characters to a RealText; digits come from the rounded string, then zeros.
-class TextBuilder {
- public:
-  explicit TextBuilder(const RoundedDigits& source) : source_(source) {}
+// Zero of either sign: the digit 0 in exponent form, exponent 0.
+constexpr PrintedReal printed_zero{0, 1, false, false, {}};
 
-  void put(char c) {
-    assert(text_.length < real_text_capacity);
-    text_.chars[static_cast<std::size_t>(text_.length++)] = c;
-  }
-
-  // Copies a fixed run and keeps `n` of it; what lies beyond is overwritten or unused.
-  void put_digits(int n) {
-    assert(n <= static_cast<int>(copy_run) && text_.length + n <= real_text_capacity);
-    static_assert(real_text_storage >= fixed_form_decpt_limit + 2 + copy_run);
-    std::memcpy(text_.chars.data() + text_.length, source_.digits.data() + next_, copy_run);
-    next_ += n;
-    text_.length += n;
-  }
-
-  [[nodiscard]] RealText text() const { return text_; }
-
- private:
-  const RoundedDigits& source_;
-  int next_ = 0;
-  RealText text_{{}, 0};
-};
-
-[[nodiscard]] RealText special_text(const DecimalForm& form) {
-  RealText text{{}, special_text_length};
-  text.chars.fill('.');
-  for (int i = 0; i < form.count; ++i) {
-    text.chars[static_cast<std::size_t>(i)] = form.digits[static_cast<std::size_t>(i)];
-  }
-  return text;
-}
-
-void put_exponent(TextBuilder& builder, int exponent) {
+void write_exponent(int exponent, char* out) {
   assert(std::abs(exponent) < 1000);
-  builder.put(exponent < 0 ? '-' : '+');
   const int magnitude = std::abs(exponent);
-  builder.put(static_cast<char>('0' + magnitude / 100));
-  builder.put(static_cast<char>('0' + magnitude / 10 % 10));
-  builder.put(static_cast<char>('0' + magnitude % 10));
+  out[0] = exponent < 0 ? '-' : '+';
+  out[1] = static_cast<char>('0' + magnitude / 100);
+  out[2] = static_cast<char>('0' + magnitude / 10 % 10);
+  out[3] = static_cast<char>('0' + magnitude % 10);
 }
 
 }  // namespace
 
-RealText edit_decimal_form(const DecimalForm& form) {
-  if (!form.valid) {
-    return special_text(form);
+PrintedReal round_for_printing(double value) {
+  const auto bits = std::bit_cast<std::uint64_t>(value);
+  const auto biased_exponent = static_cast<int>((bits >> 52) & 0x7FF);
+  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+  if (biased_exponent == 0x7FF) {
+    return {0, 1, false, false, special_marker(bits)};
   }
-  // The form follows the decimal exponent before the second rounding.
-  const bool fixed = form.decpt > 0 && form.decpt < fixed_form_decpt_limit;
-  const RoundedDigits rounded = round_to_printed_digits(form);
-  TextBuilder builder(rounded);
-  if (form.sign == '-') {
-    builder.put('-');
+  if (biased_exponent == 0 && fraction == 0) {
+    return printed_zero;  // a negative zero loses its sign
   }
-  if (fixed) {
-    builder.put_digits(rounded.decpt);
-    builder.put('.');
-    builder.put_digits(real_fraction_digits);
-    return builder.text();
-  }
-  builder.put_digits(1);
-  builder.put('.');
-  builder.put_digits(real_fraction_digits);
-  builder.put('E');
-  const bool zero = rounded.digits[0] == '0';
-  put_exponent(builder, zero ? 0 : rounded.decpt - 1);
-  return builder.text();
+  // Subnormals have no hidden bit and the exponent of the smallest normals.
+  const std::uint64_t mantissa =
+      biased_exponent == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
+  const int exponent2 = (biased_exponent == 0 ? 1 : biased_exponent) - 1075;
+  return round_to_printed_digits(round_to_17_digits(leading_digits(mantissa, exponent2)),
+                                 (bits >> 63) != 0);
 }
 
-RealText edit_free_real(double value) { return edit_decimal_form(to_decimal(value)); }
+PrintedReal round_for_printing(const DecimalForm& form) {
+  if (!form.valid) {
+    return {0, 1, false, false, form.text()};
+  }
+  std::uint64_t digits = 0;
+  for (int i = 0; i < decimal_form_digits; ++i) {
+    const char digit = i < form.count ? form.digits[static_cast<std::size_t>(i)] : '0';
+    digits = digits * 10 + static_cast<std::uint64_t>(digit - '0');
+  }
+  if (digits == 0) {
+    return printed_zero;
+  }
+  return round_to_printed_digits({digits, form.decpt}, form.sign == '-');
+}
+
+// The 16 digits are written once into a scratch run followed by zeros (digits past the 16th
+// print as 0), then copied around the point in fixed-size runs:
+//   fixed, decpt k:  run[0..k) '.' run[k..k+15)
+//   exponent:        run[0] '.' run[1..16) 'E' sign three digits
+void write_real_text(const PrintedReal& real, char* out) {
+  if (!real.marker.empty()) {
+    std::memset(out, '.', special_text_length);
+    std::memcpy(out, real.marker.data(), real.marker.size());
+    return;
+  }
+  if (real.negative) {
+    *out++ = '-';
+  }
+  char run[32];
+  write_eight_digits(static_cast<std::uint32_t>(real.digits / pow10_8), run);
+  write_eight_digits(static_cast<std::uint32_t>(real.digits % pow10_8), run + 8);
+  std::memset(run + 16, '0', 16);
+  if (real.fixed) {
+    const int k = real.decpt;
+    assert(k >= 1 && k <= fixed_form_decpt_limit);
+    std::memcpy(out, run, 8);
+    out[k] = '.';
+    std::memcpy(out + k + 1, run + k, 16);
+    return;
+  }
+  out[0] = run[0];
+  out[1] = '.';
+  std::memcpy(out + 2, run + 1, 16);
+  out[2 + real_fraction_digits] = 'E';
+  write_exponent(real.digits == 0 ? 0 : real.decpt - 1, out + 3 + real_fraction_digits);
+}
+
+RealText text_of(const PrintedReal& real) {
+  RealText text{{}, real.length()};
+  write_real_text(real, text.chars.data());
+  return text;
+}
+
+RealText edit_free_real(double value) { return text_of(round_for_printing(value)); }
+
+RealText edit_decimal_form(const DecimalForm& form) { return text_of(round_for_printing(form)); }
 
 }  // namespace duopit::textio

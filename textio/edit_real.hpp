@@ -1,10 +1,12 @@
 // textio/edit_real.hpp — the text of one 64-bit real in a free-format record: 16 significant
 // digits, fixed form for magnitudes from 1 up to 10 000 000, exponent form otherwise.
-// Pure: no I/O, no globals, integer arithmetic only. Does not place the text in its field
-// or in a record (see free_layout.hpp).
+// Pure: no I/O, no globals, integer arithmetic only. Split in two steps: the rounding, which
+// decides the digits, the form and so the text's length, and the writing of the text, which
+// the record layout calls with the text's final place in the record (see free_layout.hpp).
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 #include "textio/decimal.hpp"
@@ -22,11 +24,39 @@ constexpr int special_text_length = 22;  // markers of infinities and NaNs, padd
 // The longest text: "-10000000." and 15 digits, when rounding to 16 digits carries a
 // fixed-form value just below 10 000 000 into an eighth integer digit.
 constexpr int real_text_capacity = 25;
-// Room behind the text, so that runs of digits can be copied in fixed-size pieces.
-constexpr std::size_t real_text_storage = 32;
+// Bytes write_real_text may store at its place: the text, and behind it room for digits that
+// are moved in fixed-size runs and then covered by the rest of the record or left unused.
+constexpr std::size_t real_text_room = 32;
 
+// A real as it is printed, after both roundings: to 17 significant digits (in decimal.hpp),
+// then, half up again, to the 16 that are printed.
+struct PrintedReal {
+  std::uint64_t digits;     // 10^15 <= digits < 10^16; 0 for zero
+  int decpt;                // after the second rounding: |value| ~ 0.d1 d2 ... x 10^decpt
+  bool negative;            // the text starts with "-"
+  bool fixed;               // fixed form, else exponent form; chosen before the second rounding
+  std::string_view marker;  // infinities and NaNs: "1#INF" and the like; empty for numbers
+
+  // Characters of the text: 22 for a marker, 22 in exponent form and decpt + 16 in fixed
+  // form, one more with "-".
+  [[nodiscard]] int length() const {
+    if (!marker.empty()) {
+      return special_text_length;
+    }
+    return (negative ? 1 : 0) + (fixed ? decpt + 1 + real_fraction_digits : 22);
+  }
+};
+
+[[nodiscard]] PrintedReal round_for_printing(double value);
+// The same from a decimal form; knows no doubles.
+[[nodiscard]] PrintedReal round_for_printing(const DecimalForm& form);
+
+// Writes the text of `real` at out[0 .. real.length()); may store up to real_text_room bytes.
+void write_real_text(const PrintedReal& real, char* out);
+
+// The text on its own, for callers that do not place it in a record.
 struct RealText {
-  std::array<char, real_text_storage> chars;  // the first `length` are the text
+  std::array<char, real_text_room> chars;  // the first `length` are the text
   int length;
 
   [[nodiscard]] std::string_view view() const {
@@ -34,9 +64,8 @@ struct RealText {
   }
 };
 
+[[nodiscard]] RealText text_of(const PrintedReal& real);
 [[nodiscard]] RealText edit_free_real(double value);
-
-// The same editing from a decimal form; knows no doubles.
 [[nodiscard]] RealText edit_decimal_form(const DecimalForm& form);
 
 }  // namespace duopit::textio

@@ -1,22 +1,41 @@
 // textio/fixed_layout.hpp — lays out the items of one output statement under a format text.
-// It places characters through a RecordSink and ends records there; which unit they reach, and
-// any carriage control a console applies, is the sink's business, not this layer's.
+// It places characters and record ends in a RecordSpace; which unit they reach, and any
+// carriage control a console applies, is the unit's business, not this layer's.
 #pragma once
 
-#include <span>
+#include <cstddef>
 #include <string_view>
 
 #include "textio/format.hpp"
-#include "textio/record_sink.hpp"
+#include "textio/record_space.hpp"
 
 namespace duopit::textio {
 
-// Edits each item under the next A descriptor (right-aligned in a wider field, cut to the width
-// of a narrower one), then processes the format on to its final ")": a backslash on that last
-// stretch leaves the record open. Items left over at the final ")" end the record and start a
-// new one from the last top-level group. Returns bad_syntax, with nothing put to the sink, when
-// the format does not parse or its A descriptors could never take the items.
-[[nodiscard]] FormatStatus lay_out_fixed(const char* format, int format_length,
-                                         std::span<const std::string_view> items, RecordSink& sink);
+// The records of one statement, laid out item by item as the items arrive: each item is
+// edited under the next A descriptor (right-aligned in a wider field, cut to the width of a
+// narrower one); finish() processes the format on to its final ")", where a backslash on
+// that last stretch leaves the record open. Items left over at the final ")" end the record
+// and start a new one from the last top-level group. Once the format turns out not to parse,
+// or its A descriptors could never take the items, the status is bad_syntax and nothing more
+// is placed; the statement then keeps nothing of what was placed.
+class FixedLayout {
+ public:
+  FixedLayout(const char* format, int format_length);
+  // Under a format already checked, its walker at the start.
+  explicit FixedLayout(const FormatWalker& checked);
+
+  void place_item(RecordSpace& space, std::string_view item);
+  void finish(RecordSpace& space);
+  [[nodiscard]] FormatStatus status() const { return status_; }
+
+ private:
+  void edit_a(RecordSpace& space, std::string_view item, int width);
+  void end_record(RecordSpace& space, bool terminated);
+
+  FormatWalker walker_;
+  FormatStatus status_;
+  std::size_t pending_blanks_ = 0;  // owed before the next character placed in the record
+  bool a_edit_since_start_ = false;  // an item was placed since the format (re)started
+};
 
 }  // namespace duopit::textio

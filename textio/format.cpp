@@ -3,7 +3,6 @@
 // state. Blanks and tabs are ignored everywhere, also between the digits of a number.
 #include "textio/format.hpp"
 
-#include <array>
 #include <cassert>
 #include <cstring>
 
@@ -176,33 +175,6 @@ constexpr Shape bad_shape{FormatStatus::bad_syntax, 0, 0, 0, -1, {Token::Kind::b
   }
 }
 
-// The shape of `text`, checked anew only when it differs from the last format checked. A
-// statement's format is usually a constant used again and again (every title of a report has
-// the same one), and its check costs more than the editing it guides. The memory is keyed by
-// the text itself, so a format changed in place is checked again.
-[[nodiscard]] Shape remembered_shape(std::string_view text) {
-  struct Remembered {
-    std::array<char, 32> text;
-    std::size_t size;
-    Shape shape;
-    bool valid;
-  };
-  // Process-wide on purpose: the formats of successive statements are what it compares.
-  static constinit Remembered last{{}, 0, bad_shape, false};
-  if (last.valid && text.size() == last.size &&
-      std::memcmp(text.data(), last.text.data(), text.size()) == 0) {
-    return last.shape;
-  }
-  const Shape shape = check_shape(text);
-  if (text.size() <= last.text.size()) {
-    std::memcpy(last.text.data(), text.data(), text.size());
-    last.size = text.size();
-    last.shape = shape;
-    last.valid = true;
-  }
-  return shape;
-}
-
 struct GroupScan {
   int close;  // position of the ")" that closes the group
   bool has_a_edit;
@@ -244,8 +216,13 @@ struct GroupScan {
   }
 }
 
-// The format's bytes, or an empty view (which never checks) for an unusable length.
-[[nodiscard]] std::string_view format_text(const char* format, int length) {
+}  // namespace
+
+FormatStatus check_format(const char* format, int length) {
+  return check_shape(format_text(format, length)).status;
+}
+
+std::string_view format_text(const char* format, int length) {
   if (format == nullptr || length < -1) {
     return {};
   }
@@ -255,14 +232,11 @@ struct GroupScan {
   return {format, static_cast<std::size_t>(length)};
 }
 
-}  // namespace
+FormatWalker::FormatWalker(const char* format, int length)
+    : FormatWalker(format_text(format, length)) {}
 
-FormatStatus check_format(const char* format, int length) {
-  return check_shape(format_text(format, length)).status;
-}
-
-FormatWalker::FormatWalker(const char* format, int length) : text_(format_text(format, length)) {
-  const Shape shape = remembered_shape(text_);
+FormatWalker::FormatWalker(std::string_view text) : text_(text) {
+  const Shape shape = check_shape(text_);
   status_ = shape.status;
   reversion_ = shape.reversion;
   final_close_ = shape.final_close;

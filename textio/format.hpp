@@ -36,10 +36,15 @@ struct Descriptor {
 // exactly `length` bytes are read, and the text must hold the matching ")" within them.
 [[nodiscard]] FormatStatus check_format(const char* format, int length);
 
+// The format's bytes: `length` of them, up to the first NUL for -1; an empty view (which never
+// checks) for a null format or another negative length.
+[[nodiscard]] std::string_view format_text(const char* format, int length);
+
 class FormatWalker {
  public:
   // Checks the whole format at once, so a bad format is known before anything is handed out.
   FormatWalker(const char* format, int length);
+  explicit FormatWalker(std::string_view text);
 
   [[nodiscard]] FormatStatus status() const { return status_; }
 

@@ -1,33 +1,59 @@
 // textio/free_layout.hpp — the layout of a free-format output record: one leading blank,
 // texts exactly as given, each real right-justified in a 24-column field, records wrapped
 // at 79 columns after the leading blank.
-// Pure: hands characters and record ends to a RecordSink and knows nothing of units,
-// terminators or run-time errors; the statement layer turns a status into an error.
+// Pure: places characters and record ends in a RecordSpace and knows nothing of units,
+// terminators or run-time errors. No layout of it can fail: a real moved to a new record
+// always fits there (its field is at most 26 columns of the 79), and a text is split.
 #pragma once
 
-#include <span>
+#include <cstddef>
 #include <string_view>
 
-#include "textio/record_sink.hpp"
+#include "textio/record_space.hpp"
 
 namespace duopit::textio {
 
 constexpr int free_record_room = 79;  // columns of a record, its leading blank not counted
 
-struct OutputItem {
-  enum class Kind { text, real };
-  Kind kind;
-  std::string_view text;  // for Kind::text
-  double real;            // for Kind::real
-};
+// The records of one statement, laid out item by item as the items arrive. Every record,
+// the last one too, is ended with end_record(true).
+class FreeLayout {
+ public:
+  // A text is never preceded by a separating blank; only a record's leading blank can be owed
+  // before it.
+  void place_text(RecordSpace& space, std::string_view text) {
+    pending_blanks_ = pending_blanks_ == 1 ? 1 : 0;
+    after_number_ = false;
+    if (static_cast<std::size_t>(room_) > text.size()) {
+      put_owed_blanks(space);
+      space.put(text);
+      room_ -= static_cast<int>(text.size());
+      return;
+    }
+    split_text(space, text);
+  }
 
-enum class LayoutStatus {
-  ok,
-  real_too_wide,  // a real had to open a new record and its field is 79 or more columns wide
-};
+  void place_real(RecordSpace& space, double value);
 
-// Lays out one statement's items as one or more records. Every record, the last one too,
-// is closed with sink.end_record(true); the sink adds the terminator.
-[[nodiscard]] LayoutStatus lay_out_free(std::span<const OutputItem> items, RecordSink& sink);
+  // Ends the last record, with the blanks still owed.
+  void finish(RecordSpace& space) {
+    put_owed_blanks(space);
+    space.end_record(true);
+  }
+
+ private:
+  void put_owed_blanks(RecordSpace& space) {
+    if (pending_blanks_ > 0) {
+      space.put_blanks(static_cast<std::size_t>(pending_blanks_));
+    }
+    pending_blanks_ = 0;
+  }
+  // A text that does not fit the record.
+  void split_text(RecordSpace& space, std::string_view text);
+
+  int room_ = free_record_room;  // free columns in the current record
+  int pending_blanks_ = 1;       // blanks owed before the next character; first the leading one
+  bool after_number_ = false;    // the last item placed in this record was a real
+};
 
 }  // namespace duopit::textio

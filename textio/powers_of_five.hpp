@@ -1,14 +1,15 @@
-// textio/powers_of_five.hpp — the powers of five 5^-342 .. 5^343 as 128-bit significands cut
+// textio/powers_of_five.hpp — the powers of five 5^-292 .. 5^343 as 128-bit significands cut
 // off (never rounded up), built at compile time by exact big-integer arithmetic, for the
-// conversions between decimal and binary that scale by a power of ten in integers.
+// decimal digits of a real, which scale it by a power of ten in integers.
 // Holds no code that runs at run time beyond a table look-up; knows nothing of texts or reals.
 #pragma once
 
 #include <array>
-#include <bit>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+
+#include "textio/big_integer.hpp"
 
 namespace duopit::textio {
 
@@ -20,65 +21,15 @@ struct Pow5 {
   int exp2;
 };
 
-// The range covers 10^-342 .. 10^308 for reading (beyond it any 19-digit significand gives
-// zero or overflows) and 5^-292 .. 5^343 for writing the digits of any 64-bit real.
-constexpr int pow5_min = -342;
+// The range the digits of every 64-bit real need (see decimal.cpp).
+constexpr int pow5_min = -292;
 constexpr int pow5_max = 343;
 constexpr int pow5_exact_max = 55;
 
 namespace pow5_build {
 
-// Unsigned integer of up to 40 x 32 bits, for building the table only: 5^343 has 797 bits
-// and 2^1024 / 5^j is kept at 1025 bits or fewer.
-struct TableInteger {
-  std::array<std::uint32_t, 40> limbs{};
-  int used = 0;
-};
-
-constexpr void multiply_small(TableInteger& x, std::uint32_t factor) {
-  std::uint64_t carry = 0;
-  for (int i = 0; i < x.used; ++i) {
-    const std::uint64_t t = static_cast<std::uint64_t>(x.limbs[i]) * factor + carry;
-    x.limbs[i] = static_cast<std::uint32_t>(t);
-    carry = t >> 32;
-  }
-  if (carry != 0) {
-    x.limbs[x.used++] = static_cast<std::uint32_t>(carry);
-  }
-}
-
-constexpr void divide_small(TableInteger& x, std::uint32_t divisor) {
-  std::uint64_t remainder = 0;
-  for (int i = x.used - 1; i >= 0; --i) {
-    const std::uint64_t t = (remainder << 32) | x.limbs[i];
-    x.limbs[i] = static_cast<std::uint32_t>(t / divisor);
-    remainder = t % divisor;
-  }
-  while (x.used > 0 && x.limbs[x.used - 1] == 0) {
-    --x.used;
-  }
-}
-
-constexpr int bit_length(const TableInteger& x) {
-  return x.used == 0 ? 0 : 32 * (x.used - 1) + std::bit_width(x.limbs[x.used - 1]);
-}
-
-// Bits [pos, pos + 32) of x; bits below 0 read as zero.
-constexpr std::uint32_t bits_at(const TableInteger& x, int pos) {
-  std::uint64_t window = 0;
-  for (int b = 1; b >= 0; --b) {
-    const int limb = (pos >> 5) + b;
-    window <<= 32;
-    if (limb >= 0 && limb < x.used) {
-      window |= x.limbs[limb];
-    }
-  }
-  const int offset = pos & 31;  // pos >> 5 floors, so the offset is always 0..31
-  return static_cast<std::uint32_t>(window >> offset);
-}
-
 // The top 128 bits of x, and the power of two they stand for.
-constexpr Pow5 top_128_bits(const TableInteger& x, int extra_exp2) {
+constexpr Pow5 top_128_bits(const BigInteger& x, int extra_exp2) {
   const int low = bit_length(x) - 128;
   const std::uint64_t w0 = bits_at(x, low);
   const std::uint64_t w1 = bits_at(x, low + 32);
@@ -89,19 +40,17 @@ constexpr Pow5 top_128_bits(const TableInteger& x, int extra_exp2) {
 
 // 5^-n = floor(2^1024 / 5^n) x 2^-1024, cut to 128 bits: cutting the floor off again only
 // drops more of the same fraction, and repeated division by 5 gives the same floor as one
-// division by 5^n. The quotient keeps at least 230 bits for n up to 342.
+// division by 5^n. The quotient keeps at least 340 bits for n up to 292.
 constexpr int reciprocal_scale_bits = 1024;
 
 constexpr std::array<Pow5, pow5_max - pow5_min + 1> make_table() {
   std::array<Pow5, pow5_max - pow5_min + 1> table{};
-  TableInteger power;
-  power.limbs[0] = 1;
-  power.used = 1;
+  BigInteger power = big_integer(1);
   for (int j = 0; j <= pow5_max; ++j) {
     table[static_cast<std::size_t>(j - pow5_min)] = top_128_bits(power, 0);
     multiply_small(power, 5);
   }
-  TableInteger reciprocal;
+  BigInteger reciprocal;
   reciprocal.limbs[reciprocal_scale_bits / 32] = 1;
   reciprocal.used = reciprocal_scale_bits / 32 + 1;
   for (int n = 1; n <= -pow5_min; ++n) {

@@ -74,21 +74,40 @@ class TopFunctions(unittest.TestCase):
 
 class ParseSpawnReport(unittest.TestCase):
     def test_complete_line(self):
-        line = "exit=0 user_us=1500 system_us=250 maxrss_kib=820 wall_ns=3593924\n"
+        line = "exit=0 user_us=1500 system_us=250 maxrss_kib=820 minflt=51 wall_ns=3593924\n"
         self.assertEqual(figures.parse_spawn_report(line),
                          {"exit": 0, "user_us": 1500, "system_us": 250, "maxrss_kib": 820,
-                          "wall_ns": 3593924})
+                          "minflt": 51, "wall_ns": 3593924})
 
     def test_refused_lines(self):
         for output in ["",
-                       "exit=0 user_us=1 system_us=2 maxrss_kib=3",  # a field missing
-                       "exit=0 user_us=1 system_us=2 maxrss_kib=3 wall_ns=4 extra=5",
-                       "exit=0 user_us=1 user_us=2 maxrss_kib=3 wall_ns=4",
-                       "exit=0 user_us=x system_us=2 maxrss_kib=3 wall_ns=4",
-                       "exit=0 user_us=-1 system_us=2 maxrss_kib=3 wall_ns=4",
-                       "exit=0 user_us=1 system_us=2 maxrss_kib=3 wall_ns=4\nexit=0"]:
+                       "exit=0 user_us=1 system_us=2 maxrss_kib=3 wall_ns=4",  # no minflt
+                       "exit=0 user_us=1 system_us=2 maxrss_kib=3 minflt=5 wall_ns=4 extra=5",
+                       "exit=0 user_us=1 user_us=2 maxrss_kib=3 minflt=5 wall_ns=4",
+                       "exit=0 user_us=x system_us=2 maxrss_kib=3 minflt=5 wall_ns=4",
+                       "exit=0 user_us=-1 system_us=2 maxrss_kib=3 minflt=5 wall_ns=4",
+                       "exit=0 user_us=1 system_us=2 maxrss_kib=3 minflt=5 wall_ns=4\nexit=0"]:
             with self.subTest(output=output):
                 self.assertIsNone(figures.parse_spawn_report(output))
+
+
+STRACE_LOG = """execve("./duopit", ["./duopit"], 0x7ffc /* 0 vars */) = 0
+brk(NULL)                               = 0x1e4b000
+read(0,  <unfinished ...>
+--- SIGWINCH {si_signo=SIGWINCH, si_code=SI_KERNEL} ---
+<... read resumed>"0\\n", 132)         = 2
+write(3, "Coordenadas"..., 1024)        = 1024
+exit_group(0)                           = ?
++++ exited with 0 +++
+"""
+
+
+class CountSystemCalls(unittest.TestCase):
+    def test_calls_without_signals_exit_or_resumed_halves(self):
+        self.assertEqual(figures.count_system_calls(STRACE_LOG), 5)
+
+    def test_no_calls(self):
+        self.assertEqual(figures.count_system_calls("+++ killed by SIGKILL +++\n\n"), 0)
 
 
 class CpuTimeStatistics(unittest.TestCase):

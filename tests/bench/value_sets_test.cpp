@@ -1,5 +1,5 @@
 // tests/bench/value_sets_test.cpp — the micro-benchmarks' value sets: the same values on every
-// run, the ranges each set promises, and texts that mean the values they were made from.
+// run, and the ranges each set promises.
 #include "bench/value_sets.hpp"
 
 #include <gtest/gtest.h>
@@ -61,59 +61,6 @@ TEST(SurveyValues, MagnitudesFromOneTenThousandthToOneHundredThousand) {
   EXPECT_GT(negatives, 0);
   EXPECT_LT(negatives, static_cast<int>(count));
   EXPECT_EQ(make_survey_values(count, seed), values);
-}
-
-TEST(FullPrecisionTexts, ReadBackAsTheValuesOfTheSameSeed) {
-  const std::vector<double> values = make_all_magnitude_values(count, seed);
-  const std::vector<std::string> texts = make_full_precision_texts(count, seed);
-  ASSERT_EQ(texts.size(), count);
-  for (std::size_t i = 0; i < count; ++i) {
-    char* end = nullptr;
-    const double read = std::strtod(texts[i].c_str(), &end);
-    EXPECT_EQ(*end, '\0') << texts[i];
-    EXPECT_EQ(std::bit_cast<std::uint64_t>(read), std::bit_cast<std::uint64_t>(values[i]))
-        << texts[i];
-  }
-}
-
-// Only what a person types: optional minus, digits, optional point and digits.
-bool is_plain_decimal(const std::string& text) {
-  std::size_t at = text.starts_with('-') ? 1 : 0;
-  const std::size_t digits_start = at;
-  while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])) != 0) {
-    ++at;
-  }
-  if (at == digits_start) {
-    return false;
-  }
-  if (at < text.size() && text[at] == '.') {
-    ++at;
-    const std::size_t fraction_start = at;
-    while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])) != 0) {
-      ++at;
-    }
-    if (at == fraction_start) {
-      return false;
-    }
-  }
-  return at == text.size();
-}
-
-TEST(TypedTexts, FixedExamplesFirstThenShortPlainDecimals) {
-  const std::vector<std::string> texts = make_typed_texts(count, seed);
-  ASSERT_EQ(texts.size(), count);
-  EXPECT_EQ(texts[0], "0");
-  EXPECT_EQ(texts[1], "12.5");
-  EXPECT_EQ(texts[2], "-45");
-  EXPECT_EQ(texts[4], "66117.494");
-  std::set<std::size_t> lengths;
-  for (const std::string& text : texts) {
-    EXPECT_TRUE(is_plain_decimal(text)) << text;
-    EXPECT_LE(text.size(), 17u) << text;
-    lengths.insert(text.size());
-  }
-  EXPECT_GE(lengths.size(), 5u);  // a mix of lengths, not one shape repeated
-  EXPECT_EQ(make_typed_texts(3, seed), (std::vector<std::string>{"0", "12.5", "-45"}));
 }
 
 }  // namespace

@@ -70,9 +70,7 @@ TEST(ConsoleRecord, FirstCharacterIsCarriageControlUnlessTheLineContinues) {
     unit.line_open = c.line_open;
     unit.line_continues = c.line_continues;
     RecordingPort port;
-    ConsoleRecord record(unit, port);
-    record.put(c.record);
-    record.end(c.terminated);
+    write_console_record(c.record, c.terminated, unit, port);
     EXPECT_EQ(port.screen(), c.screen);
     EXPECT_TRUE(unit.line_open);
     EXPECT_EQ(unit.line_continues, c.continues_after);
@@ -82,25 +80,23 @@ TEST(ConsoleRecord, FirstCharacterIsCarriageControlUnlessTheLineContinues) {
 TEST(ConsoleRecord, LongRecordGoesOutInPiecesOfTheBuffer) {
   ConsoleUnit unit;
   RecordingPort port;
-  ConsoleRecord record(unit, port);
   const std::string text = " " + std::string(131, 'a') + std::string(140, 'b');
-  record.put(text.substr(0, 100));
-  EXPECT_TRUE(port.writes.empty());  // nothing before the buffer fills
-  record.put(text.substr(100));
-  record.end(true);
+  write_console_record(text, true, unit, port);
   // The first piece loses its carriage-control blank; later pieces are data.
   EXPECT_EQ(port.writes, (std::vector<std::string>{"", std::string(131, 'a'),
                                                    std::string(132, 'b'), std::string(8, 'b')}));
+  // On a continued line the first character is data, so the first piece holds 132 of them.
+  unit.line_continues = true;
+  port.writes.clear();
+  write_console_record(std::string(133, 'c'), true, unit, port);
+  EXPECT_EQ(port.writes, (std::vector<std::string>{std::string(132, 'c'), "c"}));
 }
 
 TEST(ConsoleRecord, SuccessiveRecordsOfOneStatement) {
   ConsoleUnit unit;
   RecordingPort port;
-  ConsoleRecord record(unit, port);
-  record.put(" one");
-  record.end(true);
-  record.put(" two");
-  record.end(true);
+  write_console_record(" one", true, unit, port);
+  write_console_record(" two", true, unit, port);
   EXPECT_EQ(port.screen(), "one\r\ntwo");
 }
 

@@ -2,6 +2,7 @@
 // every failure through the platform seam.
 #include "lifecycle/file_unit.hpp"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,10 @@ void write_record(std::size_t length) {
   FileUnit* unit = find_unit(100);
   ASSERT_NE(unit, nullptr);
   unit->begin_statement();
-  unit->put(std::string(length, 'x'));
-  unit->end_record();
+  const std::string record = std::string(length, 'x') + "\r\n";
+  ASSERT_LE(record.size(), static_cast<std::size_t>(unit->records_end() - unit->records_begin()));
+  std::memcpy(unit->records_begin(), record.data(), record.size());
+  unit->take_records(record.size());
 }
 
 TEST(FileName, TrimmedAndCutAt259Characters) {

@@ -1,6 +1,7 @@
 // The message frame of the run-time error path, termination and fatal start-up errors.
 #include "lifecycle/run_time_error.hpp"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -96,8 +97,8 @@ TEST(Termination, ErrorWhileClosingAtANormalEndSkipsTheLineEndAndFailsTheRun) {
     connect_unit(100, "duopit.dat");
     FileUnit* unit = find_unit(100);
     unit->begin_statement();
-    unit->put("abc");
-    unit->end_record();
+    std::memcpy(unit->records_begin(), "abc\r\n", 5);
+    unit->take_records(5);
   });
   EXPECT_EQ(status, 1);  // the report lost its end: not a success
   EXPECT_EQ(env.os.error,
@@ -110,7 +111,8 @@ TEST(Termination, ErrorAfterARunTimeErrorKeepsStatusOne) {
   env.os.injected.push_back({testing::Op::write_file, 1, platform::OsError::access_denied});
   const auto status = env.run([] {
     connect_unit(100, "duopit.dat");
-    find_unit(100)->put("abc");
+    std::memcpy(find_unit(100)->records_begin(), "abc", 3);
+    find_unit(100)->take_records(3);
     run_time_error(RunTimeError::end_of_file, Statement::read, "CON");
   });
   EXPECT_EQ(status, 1);

@@ -3,6 +3,7 @@
 #include "textio/output_statement.hpp"
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -85,18 +86,26 @@ struct StatementErrorCase {
   const char* name;
   std::int32_t unit;
   const char* format;
+  int items;  // how many times the text item "abc" is passed
   const char* message;
 };
 
 TEST(WriteStatement, StatementErrors) {
   const StatementErrorCase cases[] = {
-      {"unit above the range", 32768, nullptr,
+      {"unit above the range", 32768, nullptr, 1,
        "\r\nrun-time error F6314\r\n- unit number outside -32767 to 32767\r\n"},
-      {"unit below the range", -32768, nullptr,
+      {"unit below the range", -32768, nullptr, 1,
        "\r\nrun-time error F6314\r\n- unit number outside -32767 to 32767\r\n"},
-      {"unit not connected", 7, nullptr, "\r\nrun-time error F6419\r\n- unit not connected\r\n"},
-      {"format that does not parse", 100, "(I5)",
+      {"unit not connected", 7, nullptr, 1, "\r\nrun-time error F6419\r\n- unit not connected\r\n"},
+      {"format that does not parse", 100, "(I5)", 1,
        "\r\nrun-time error F6311: WRITE(duopit.dat)\r\n- syntax error in format\r\n"},
+      // The first record is laid out before the reversion finds no A: it must not be kept.
+      {"reversion group without an A descriptor", 100, "(A3,(\\))", 2,
+       "\r\nrun-time error F6311: WRITE(duopit.dat)\r\n- syntax error in format\r\n"},
+      // Laid out records wait in the unit's buffer: a statement longer than its room is
+      // refused before anything reaches the unit.
+      {"statement longer than the unit's room", 100, "(A32767)", 1,
+       "\r\nrun-time error F6700\r\n- out of memory for input and output\r\n"},
   };
   for (const StatementErrorCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -104,12 +113,85 @@ TEST(WriteStatement, StatementErrors) {
     const auto status = env.run([&] {
       lifecycle::connect_unit(100, "duopit.dat");
       begin_write(c.unit, c.format, -1);
-      write_text_item("abc", 3);
+      for (int i = 0; i < c.items; ++i) {
+        write_text_item("abc", 3);
+      }
       end_write();
     });
     EXPECT_EQ(status, 1);
     EXPECT_EQ(env.os.error, c.message);
+    EXPECT_EQ(env.os.files["duopit.dat"].content, "");
   }
+}
+
+// The statement remembers the last format it checked; a format text changed in place between
+// statements must be checked again, and one changed back must lay out as before.
+TEST(WriteStatement, FormatChangedInPlaceIsCheckedAgain) {
+  RunEnvironment env;
+  const auto status = env.run([] {
+    lifecycle::connect_unit(100, "duopit.dat");
+    char format[] = "(A4)";
+    for (const char width : {'4', '2', '4'}) {
+      format[2] = width;
+      begin_write(100, format, -1);
+      write_text_item("abc", 3);
+      end_write();
+    }
+    format[1] = 'I';
+    begin_write(100, format, -1);
+    write_text_item("abc", 3);
+    end_write();
+  });
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(env.os.files["duopit.dat"].content, " abc\r\nab\r\n abc\r\n");
+  EXPECT_EQ(env.os.error,
+            "\r\nrun-time error F6311: WRITE(duopit.dat)\r\n- syntax error in format\r\n");
+}
+
+// Each console record of a statement gets its own carriage control, in order, when the
+// statement ends; one too long for the console's record buffer reaches the screen not at all.
+TEST(WriteStatement, ConsoleRecordsOfOneStatement) {
+  RunEnvironment env;
+  (void)env.run([] {
+    begin_write(console_unit, "(A4)", -1);
+    write_text_item(" one", 4);
+    write_text_item("0two", 4);  // the format starts again: a second record
+    end_write();
+  });
+  EXPECT_EQ(env.os.output, "one\r\n\r\ntwo");
+  EXPECT_TRUE(lifecycle::console_output_unit().line_open);
+  EXPECT_FALSE(lifecycle::console_output_unit().line_continues);
+
+  RunEnvironment too_long;
+  const auto status = too_long.run([] {
+    begin_write(console_unit, "(A2000)", -1);
+    write_text_item(" x", 2);
+    end_write();
+  });
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(too_long.os.output, "");
+  EXPECT_EQ(too_long.os.error,
+            "\r\nrun-time error F6700\r\n- out of memory for input and output\r\n");
+}
+
+// Records are laid out behind what the buffer holds, across the block boundary: the full
+// block goes out when a byte arrives behind it, the rest at close, every byte in its place.
+TEST(WriteStatement, RecordsAcrossTheBlockBoundary) {
+  RunEnvironment env;
+  std::string expected;
+  const int status = env.run_to_exit([&] {
+    lifecycle::connect_unit(100, "duopit.dat");
+    for (char c = 'a'; c < 'a' + 11; ++c) {
+      const std::string field(180, c);
+      begin_write(100, "(A180)", -1);
+      write_text_item(field.data(), 180);
+      end_write();
+      expected += field + "\r\n";
+    }
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(env.os.file_write_sizes, (std::vector<std::size_t>{1024, 978}));
+  EXPECT_EQ(env.os.files["duopit.dat"].content, expected);
 }
 
 }  // namespace

@@ -1,0 +1,133 @@
+// textio/record_space.hpp — the memory where a write statement lays out its records: the
+// place from which the unit hands them to the platform (the report unit's buffer, behind the
+// bytes it already holds; the console's record buffer). The editors write each character
+// once, at its final place; the unit takes the bytes when the statement ends, so nothing
+// reaches it before. Knows nothing of units beyond how a record is ended in them.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstring>
+#include <span>
+#include <string_view>
+
+namespace duopit::textio {
+
+class RecordSpace {
+ public:
+  enum class Ending {
+    crlf,    // a file: CR LF follows every terminated record
+    marked,  // the console: each record's end is noted, for the carriage control that is
+             // applied to the records when the statement ends
+  };
+  struct RecordEnd {
+    std::size_t end;  // offset just after the record's last character
+    bool terminated;  // false after a backslash: the next record continues the line
+  };
+  static constexpr std::size_t max_marked_records = 16;
+
+  RecordSpace() = default;  // no room at all
+  RecordSpace(char* first, char* last, Ending ending) { start(first, last, ending); }
+
+  // Empties the space and places it at [first, last).
+  void start(char* first, char* last, Ending ending) {
+    first_ = first;
+    next_ = first;
+    last_ = last;
+    ending_ = ending;
+    full_ = false;
+    ends_used_ = 0;
+  }
+
+  // Reserves `count` characters at the current place and returns where they go; `room`
+  // (at least `count`) bytes from there may be stored, scratch included. Null, with the
+  // space marked full for good, when there is not that much room.
+  [[nodiscard]] char* claim(std::size_t count, std::size_t room) {
+    if (room > this->room()) {
+      last_ = next_;
+      full_ = true;
+      return nullptr;
+    }
+    char* const at = next_;
+    next_ += count;
+    return at;
+  }
+
+  void put(std::string_view characters) {
+    const std::size_t n = characters.size();
+    if (n == 0) {
+      return;
+    }
+    char* const at = claim(n, n);
+    if (at == nullptr) {
+      return;
+    }
+    const char* const from = characters.data();
+    // Labels, the usual texts, are short: two fixed-size moves that overlap in the middle.
+    if (n >= 8 && n <= 16) {
+      std::memcpy(at, from, 8);
+      std::memcpy(at + n - 8, from + n - 8, 8);
+    } else if (n >= 4 && n < 8) {
+      std::memcpy(at, from, 4);
+      std::memcpy(at + n - 4, from + n - 4, 4);
+    } else {
+      std::memcpy(at, from, n);
+    }
+  }
+
+  // Up to 32 blanks, the usual case, go out as one fixed-size run, of which `count` are kept.
+  void put_blanks(std::size_t count) {
+    static constexpr std::array<char, 32> blank_run = {
+        ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+        ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    if (count <= blank_run.size() && room() >= blank_run.size()) {
+      std::memcpy(next_, blank_run.data(), blank_run.size());
+      next_ += count;
+      return;
+    }
+    if (char* at = claim(count, count)) {
+      std::memset(at, ' ', count);
+    }
+  }
+
+  void end_record(bool terminated) {
+    if (ending_ == Ending::crlf) {
+      if (!terminated) {
+        return;
+      }
+      if (char* at = claim(2, 2)) {
+        at[0] = '\r';
+        at[1] = '\n';
+      }
+      return;
+    }
+    if (ends_used_ == ends_.size()) {
+      last_ = next_;
+      full_ = true;
+      return;
+    }
+    ends_[ends_used_++] = {size(), terminated};
+  }
+
+  // Bytes that may still be stored from the current place on.
+  [[nodiscard]] std::size_t room() const { return static_cast<std::size_t>(last_ - next_); }
+  // The statement laid out more than the space holds: nothing of it can be kept.
+  [[nodiscard]] bool full() const { return full_; }
+  [[nodiscard]] std::size_t size() const { return static_cast<std::size_t>(next_ - first_); }
+  [[nodiscard]] std::string_view bytes() const { return {first_, size()}; }
+  // The records ended so far, for Ending::marked.
+  [[nodiscard]] std::span<const RecordEnd> record_ends() const {
+    return {ends_.data(), ends_used_};
+  }
+
+ private:
+  char* first_ = nullptr;
+  char* next_ = nullptr;
+  char* last_ = nullptr;
+  Ending ending_ = Ending::crlf;
+  bool full_ = false;
+  std::size_t ends_used_ = 0;
+  std::array<RecordEnd, max_marked_records> ends_{};  // last: only the console's records use it
+};
+
+}  // namespace duopit::textio
