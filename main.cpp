@@ -1,17 +1,17 @@
-// main.cpp — wires start-up: the POSIX platform, the command line, the arithmetic set-up of
-// the numerics layer and the orientation computation.
+// main.cpp — wires start-up: the host's platform layer, the command line, the arithmetic
+// set-up of the numerics layer and the orientation computation.
 #include "lifecycle/startup.hpp"
+#include "native_platform.hpp"
 #include "numerics/x87.hpp"
 #include "orientation/report.hpp"
-#include "platform/posix/posix_platform.hpp"
 
 namespace {
 // The process's platform layer; it lives until the process ends.
-duopit::platform::PosixPlatform posix_platform;
+duopit::platform::NativePlatform native_platform;
 }  // namespace
 
 int main(int argc, char** argv) {
-  duopit::lifecycle::run_program(posix_platform,
+  duopit::lifecycle::run_program(native_platform,
                                  {duopit::numerics::set_run_precision,
                                   duopit::numerics::enable_run_traps},
                                  duopit::orientation::run_orientation,

@@ -1,7 +1,8 @@
 // platform/platform.hpp — every operating-system service the program uses, and nothing else.
-// The layers above call these operations through `platform::current()`; the POSIX layer in
-// posix/ is the real one, and tests install a fake to inject failures. No layer above this
-// one includes an OS header.
+// The layers above call these operations through `platform::current()`; the layer of the
+// host the program is built for is the real one (posix/, or win32/ for the 32-bit desktop
+// platform), and tests install a fake to inject failures. No layer above this one includes
+// an OS header.
 #pragma once
 
 #include <cstddef>
@@ -36,7 +37,8 @@ struct IoResult {
   OsError error = OsError::none;
 };
 
-using FileHandle = int;
+// A file handle as the platform gives it: a descriptor number or a pointer-sized handle.
+using FileHandle = std::intptr_t;
 constexpr FileHandle no_file = -1;
 
 enum class Disposition { open_existing, create_new };

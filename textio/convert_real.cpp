@@ -27,11 +27,6 @@ constexpr int exponent_bias = 1023;
 constexpr std::uint64_t sign_bit = std::uint64_t{1} << 63;
 constexpr std::uint64_t fraction_mask = (std::uint64_t{1} << (significand_bits - 1)) - 1;
 
-constexpr int bit_width(Uint128 n) {
-  const auto high = static_cast<std::uint64_t>(n >> 64);
-  return high != 0 ? 64 + std::bit_width(high) : std::bit_width(static_cast<std::uint64_t>(n));
-}
-
 // 10^0 .. 10^38, the powers below 2^128, and their bit widths.
 constexpr int max_table_power = 38;
 constexpr std::array<Uint128, max_table_power + 1> powers_of_ten = [] {
@@ -70,11 +65,11 @@ double round_to_real(Uint128 n, bool sticky, int binary_exponent) {
   int exponent = binary_exponent;
   if (width <= significand_bits) {
     assert(!sticky);
-    significand = static_cast<std::uint64_t>(n) << (significand_bits - width);
+    significand = n.low() << (significand_bits - width);
     exponent -= significand_bits - width;
   } else {
     const int dropped = width - significand_bits;
-    significand = static_cast<std::uint64_t>(n >> dropped);
+    significand = (n >> dropped).low();
     const Uint128 rest = n & ((Uint128{1} << dropped) - 1);
     const Uint128 half = Uint128{1} << (dropped - 1);
     if (rest > half || (rest == half && (sticky || (significand & 1) != 0))) {

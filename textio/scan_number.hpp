@@ -8,9 +8,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "textio/uint128.hpp"
+
 namespace duopit::textio {
 
-__extension__ using Uint128 = unsigned __int128;
 
 constexpr int max_kept_digits = 24;
 constexpr std::int32_t max_exponent = 5200;  // larger exponents count as max_exponent + 1

@@ -4,16 +4,16 @@
 #include <cstring>
 
 #include "lifecycle/startup.hpp"
+#include "native_platform.hpp"
 #include "numerics/elementary.hpp"
 #include "numerics/x87.hpp"
 #include "orientation/survey.hpp"
-#include "platform/posix/posix_platform.hpp"
 
 namespace {
 
 using namespace duopit;
 
-duopit::platform::PosixPlatform posix_platform;
+duopit::platform::NativePlatform native_platform;
 const char* probe_case = "";
 
 // Keeps results alive so that nothing is optimised away.
@@ -47,6 +47,6 @@ int main(int argc, char** argv) {
   if (argc > 1) {
     probe_case = argv[1];
   }
-  lifecycle::run_program(posix_platform, {numerics::set_run_precision, numerics::enable_run_traps},
+  lifecycle::run_program(native_platform, {numerics::set_run_precision, numerics::enable_run_traps},
                          run_case);
 }

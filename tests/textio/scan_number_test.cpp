@@ -45,7 +45,7 @@ TEST(ScanNumber, Parts) {
     const NumberText number = scan_number(c.text);
     EXPECT_EQ(number.has_digits, c.has_digits) << c.text;
     EXPECT_EQ(number.end, c.end) << c.text;
-    EXPECT_EQ(static_cast<std::uint64_t>(number.kept), c.kept) << c.text;
+    EXPECT_EQ(number.kept, Uint128{c.kept}) << c.text;
     EXPECT_EQ(number.kept_count, c.kept_count) << c.text;
     EXPECT_EQ(number.scale, c.scale) << c.text;
     EXPECT_EQ(number.exponent, c.exponent) << c.text;
