@@ -166,7 +166,10 @@ void FileUnit::begin_statement() {
   const platform::SizeResult length = os.file_size(handle_);
   platform::OsError error = length.error;
   if (error == platform::OsError::none && length.size != position_) {
-    error = os.set_file_size(handle_, position_);
+    // A file that could be opened only for reading cannot be cut: that is a refusal to
+    // write, whichever error a platform gives for trying.
+    error = action_ == FileAction::read ? platform::OsError::access_denied
+                                        : os.set_file_size(handle_, position_);
   }
   if (error != platform::OsError::none) {
     run_time_error(write_error(error), Statement::write, name());

@@ -7,6 +7,10 @@ cd "$(dirname "$0")/.."
 preset=${1:-default}
 shift || true
 targets=("${@:-duopit}")
-scripts/install-deps.sh
+if [ "$preset" = win32 ]; then
+  scripts/install-deps.sh win32
+else
+  scripts/install-deps.sh
+fi
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --target "${targets[@]}"

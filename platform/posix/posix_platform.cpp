@@ -49,18 +49,6 @@ HandleKind kind_of(int fd) {
   return HandleKind::file;
 }
 
-// ftruncate answers EINVAL both for a descriptor opened read-only and for an object that
-// cannot be cut; only the first is a refusal to write. Asked only when the cut has failed.
-OsError truncate_error(int fd, int error) {
-  if (error == EINVAL || error == EBADF) {
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0 && (flags & O_ACCMODE) == O_RDONLY) {
-      return OsError::access_denied;
-    }
-  }
-  return classify_errno(error);
-}
-
 // Is the error of a read or write made while a signal interrupted it?
 bool interrupted(ssize_t count) { return count < 0 && errno == EINTR; }
 
@@ -229,7 +217,7 @@ SizeResult PosixPlatform::file_size(FileHandle handle) {
 OsError PosixPlatform::set_file_size(FileHandle handle, std::uint64_t size) {
   while (::ftruncate(handle, static_cast<off_t>(size)) != 0) {
     if (errno != EINTR) {
-      return truncate_error(handle, errno);
+      return classify_errno(errno);
     }
   }
   return OsError::none;

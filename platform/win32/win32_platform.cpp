@@ -115,6 +115,15 @@ OpenResult Win32Platform::open(const char* name, Disposition disposition, Access
       desired = GENERIC_WRITE;
       break;
   }
+  // A read-only file is refused for writing by the open itself; asking for its attributes
+  // first keeps that so where the platform is emulated for a user who may write anything.
+  if (disposition == Disposition::open_existing && access != Access::read_only) {
+    const DWORD attributes = GetFileAttributesA(name);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      return {no_file, OsError::access_denied};
+    }
+  }
   SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   const HANDLE file =
       CreateFileA(name, desired, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,

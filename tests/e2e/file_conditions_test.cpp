@@ -61,6 +61,9 @@ TEST(ReportFile, LinkToAFullDeviceFailsAtTheFirstBlock) {
 TEST(ReportFile, ReadOnlyFileIsRefusedAtTheCutForEveryUser) {
   for (const bool unprivileged : {true, false}) {
     SCOPED_TRACE(unprivileged ? "nobody" : "root");
+    if (unprivileged && !launcher().empty()) {
+      continue;  // a launcher's own files belong to the user who runs the tests
+    }
     TempDir dir;
     write_file(dir.file("duopit.dat"), "an old report\r\n");
     ASSERT_EQ(::chmod(dir.file("duopit.dat").c_str(), 0444), 0);

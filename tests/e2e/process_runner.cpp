@@ -55,7 +55,11 @@ RunResult decode(int wait_status, std::string out, std::string err) {
                                const std::string& program = {},
                                const std::vector<std::string>& arguments = {}) {
   std::vector<std::string> words = wrapper;
-  words.push_back(program.empty() ? program_path() : program);
+  const std::string target = program.empty() ? program_path() : program;
+  if (!launcher().empty() && (target == program_path() || target == probe_path())) {
+    words.push_back(launcher());
+  }
+  words.push_back(target);
   words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
   for (std::string& word : words) {
@@ -81,9 +85,19 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ignored);
 }
 
-std::string program_path() { return DUOPIT_BINARY; }
+namespace {
+// The environment's choice of program when it is set, else the built one.
+std::string chosen(const char* variable, const char* built) {
+  const char* value = std::getenv(variable);
+  return value != nullptr && *value != '\0' ? value : built;
+}
+}  // namespace
 
-std::string probe_path() { return DUOPIT_PROBE; }
+std::string program_path() { return chosen("DUOPIT_E2E_PROGRAM", DUOPIT_BINARY); }
+
+std::string probe_path() { return chosen("DUOPIT_E2E_PROBE", DUOPIT_PROBE); }
+
+std::string launcher() { return chosen("DUOPIT_E2E_LAUNCHER", ""); }
 
 std::string read_file(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -46,8 +46,12 @@ struct RunResult {
   std::string err;
 };
 
+// The program and the probe under test: the built ones, or those that DUOPIT_E2E_PROGRAM and
+// DUOPIT_E2E_PROBE name, run through the command that DUOPIT_E2E_LAUNCHER names when it is
+// set (wine, for programs of the 32-bit desktop platform).
 [[nodiscard]] std::string program_path();
 [[nodiscard]] std::string probe_path();
+[[nodiscard]] std::string launcher();
 [[nodiscard]] RunResult run_program(const std::string& directory, const RunOptions& options);
 [[nodiscard]] std::string read_file(const std::string& path);
 // The report of a run with the answer 0, as the expected-data file holds it.
