@@ -24,6 +24,8 @@ TEST(ErrorPath, ArithmeticFaultsOfARealProcess) {
       {"divide-then-atan", 1,
        "\r\nrun-time error M6103: MATH\r\n- floating-point error: divide by zero\r\n"},
       {"overflow", 1, "\r\nrun-time error M6104: MATH\r\n- floating-point error: overflow\r\n"},
+      {"startup-failure", 255,
+       "\r\nruntime error R6008\r\n- not enough resources to start the program\r\n"},
   };
   for (const ProbeCase& c : cases) {
     SCOPED_TRACE(c.name);

@@ -1,6 +1,6 @@
 // tests/e2e/probe_main.cpp — the program's real start-up and termination around a chosen
 // computation, so that end-to-end tests can provoke arithmetic faults that the survey data
-// never produce. Usage: duopit_probe <case>.
+// never produce, and a start-up that fails. Usage: duopit_probe <case>.
 #include <cstring>
 
 #include "lifecycle/startup.hpp"
@@ -15,6 +15,44 @@ using namespace duopit;
 
 duopit::platform::NativePlatform native_platform;
 const char* probe_case = "";
+
+// The host's platform with its start-up made to fail, as it does when no descriptor or memory
+// is left: everything else passes through.
+class FailingStartup final : public platform::Platform {
+ public:
+  platform::OsError prepare_process() override {
+    (void)native_platform.prepare_process();
+    return platform::OsError::too_many_open;
+  }
+  platform::HandleKind std_kind(platform::StdStream s) override {
+    return native_platform.std_kind(s);
+  }
+  platform::IoResult read_std(platform::StdStream s, char* b, std::size_t m) override {
+    return native_platform.read_std(s, b, m);
+  }
+  platform::IoResult write_std(platform::StdStream s, const char* d, std::size_t n) override {
+    return native_platform.write_std(s, d, n);
+  }
+  void discard_typed_line() override { native_platform.discard_typed_line(); }
+  platform::OpenResult open(const char* n, platform::Disposition d, platform::Access a) override {
+    return native_platform.open(n, d, a);
+  }
+  platform::OsError hold_for_writing(platform::FileHandle h) override {
+    return native_platform.hold_for_writing(h);
+  }
+  platform::SizeResult file_size(platform::FileHandle h) override {
+    return native_platform.file_size(h);
+  }
+  platform::OsError set_file_size(platform::FileHandle h, std::uint64_t n) override {
+    return native_platform.set_file_size(h, n);
+  }
+  platform::IoResult write_file(platform::FileHandle h, const char* d, std::size_t n) override {
+    return native_platform.write_file(h, d, n);
+  }
+  platform::OsError close(platform::FileHandle h) override { return native_platform.close(h); }
+  [[noreturn]] void end_process(int status) override { native_platform.end_process(status); }
+};
+FailingStartup failing_startup;
 
 // Keeps results alive so that nothing is optimised away.
 volatile double sink;
@@ -47,6 +85,8 @@ int main(int argc, char** argv) {
   if (argc > 1) {
     probe_case = argv[1];
   }
-  lifecycle::run_program(native_platform, {numerics::set_run_precision, numerics::enable_run_traps},
-                         run_case);
+  platform::Platform& os = std::strcmp(probe_case, "startup-failure") == 0
+                               ? static_cast<platform::Platform&>(failing_startup)
+                               : native_platform;
+  lifecycle::run_program(os, {numerics::set_run_precision, numerics::enable_run_traps}, run_case);
 }
