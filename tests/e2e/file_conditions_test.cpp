@@ -219,5 +219,55 @@ TEST(StandardHandles, FatalStartUpFailureReachesAnOpenStandardError) {
   EXPECT_EQ(::access(dir.file("duopit.dat").c_str(), F_OK), -1);
 }
 
+// On the desktop platform another program may hold the report open without sharing it:
+// the open is refused as a sharing violation, of the permission-denied class, and the file
+// keeps its bytes. (POSIX files have no share modes; a second run is refused there by its
+// hold, in the terminal tests.)
+TEST(ReportFile, HeldWithoutSharingByAnotherProgram) {
+  if (win32_helper_path().empty()) {
+    GTEST_SKIP() << "no share modes on this host";
+  }
+  TempDir dir;
+  write_file(dir.file("duopit.dat"), "an old report\r\n");
+  BackgroundProgram holder(dir.path(), win32_helper_path(), {"hold", "duopit.dat"});
+  ASSERT_NE(holder.read_until("held").find("held"), std::string::npos);
+  const RunResult result = run_zero(dir);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "\r\nrun-time error F6414: OPEN(duopit.dat)\r\n- access denied\r\n");
+  EXPECT_EQ(read_file(dir.file("duopit.dat")), "an old report\r\n");
+}
+
+// A standard handle that the desktop platform does not give at all: input fails as a failed
+// read, output and error are lost without costing the report.
+TEST(StandardHandles, AbsentHandlesOfTheDesktopPlatform) {
+  if (win32_helper_path().empty()) {
+    GTEST_SKIP() << "POSIX descriptors are closed, not absent (see the tests above)";
+  }
+  struct Case {
+    const char* handle;
+    const char* input;
+    int status;
+    const char* err_head;
+    std::size_t report_bytes;
+  };
+  const Case cases[] = {
+      {"0", "0\n", 1, "\r\nrun-time error F6500: READ(CON)\r\n- ", report_bytes_before_prompt},
+      {"1", "0\n", 0, "", 2484},
+      {"2", "abc\n", 1, "", report_bytes_before_prompt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.handle);
+    TempDir dir;
+    RunOptions options;
+    options.stdin_data = c.input;
+    options.program = win32_helper_path();
+    options.arguments = {"absent", c.handle, program_path()};
+    const RunResult result = run_program(dir.path(), options);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.err.substr(0, std::string(c.err_head).size()), c.err_head);
+    EXPECT_EQ(read_file(dir.file("duopit.dat")), expected_report().substr(0, c.report_bytes));
+  }
+}
+
 }  // namespace
 }  // namespace duopit::e2e

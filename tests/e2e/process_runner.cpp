@@ -56,7 +56,8 @@ RunResult decode(int wait_status, std::string out, std::string err) {
                                const std::vector<std::string>& arguments = {}) {
   std::vector<std::string> words = wrapper;
   const std::string target = program.empty() ? program_path() : program;
-  if (!launcher().empty() && (target == program_path() || target == probe_path())) {
+  if (!launcher().empty() &&
+      (target == program_path() || target == probe_path() || target == win32_helper_path())) {
     words.push_back(launcher());
   }
   words.push_back(target);
@@ -98,6 +99,49 @@ std::string program_path() { return chosen("DUOPIT_E2E_PROGRAM", DUOPIT_BINARY);
 std::string probe_path() { return chosen("DUOPIT_E2E_PROBE", DUOPIT_PROBE); }
 
 std::string launcher() { return chosen("DUOPIT_E2E_LAUNCHER", ""); }
+
+std::string win32_helper_path() { return chosen("DUOPIT_E2E_WIN32_HELPER", ""); }
+
+BackgroundProgram::BackgroundProgram(const std::string& directory, const std::string& program,
+                                     const std::vector<std::string>& arguments) {
+  int in_pipe[2];
+  int out_pipe[2];
+  check(::pipe2(in_pipe, O_CLOEXEC) == 0 && ::pipe2(out_pipe, O_CLOEXEC) == 0, "pipe");
+  pid_ = ::fork();
+  check(pid_ >= 0, "fork");
+  if (pid_ == 0) {
+    ::dup2(in_pipe[0], 0);
+    ::dup2(out_pipe[1], 1);
+    if (::chdir(directory.c_str()) != 0) {
+      ::_exit(125);
+    }
+    exec_program({}, program, arguments);
+  }
+  ::close(in_pipe[0]);
+  ::close(out_pipe[1]);
+  input_ = in_pipe[1];
+  output_ = out_pipe[0];
+}
+
+BackgroundProgram::~BackgroundProgram() {
+  ::close(input_);
+  ::close(output_);
+  ::waitpid(pid_, nullptr, 0);
+}
+
+std::string BackgroundProgram::read_until(const std::string& text) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (seen_.find(text) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+    pollfd ready{output_, POLLIN, 0};
+    char buffer[256];
+    ssize_t n = 0;
+    if (::poll(&ready, 1, 100) <= 0 || (n = ::read(output_, buffer, sizeof buffer)) <= 0) {
+      continue;
+    }
+    seen_.append(buffer, static_cast<std::size_t>(n));
+  }
+  return seen_;
+}
 
 std::string read_file(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

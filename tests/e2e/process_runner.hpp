@@ -52,6 +52,27 @@ struct RunResult {
 [[nodiscard]] std::string program_path();
 [[nodiscard]] std::string probe_path();
 [[nodiscard]] std::string launcher();
+// The desktop platform's test helper (DUOPIT_E2E_WIN32_HELPER), or empty on other hosts.
+[[nodiscard]] std::string win32_helper_path();
+
+// A program left running beside the one under test: its standard input is a pipe kept open
+// until the object goes, its standard output is read on demand.
+class BackgroundProgram {
+ public:
+  BackgroundProgram(const std::string& directory, const std::string& program,
+                    const std::vector<std::string>& arguments);
+  ~BackgroundProgram();
+  BackgroundProgram(const BackgroundProgram&) = delete;
+  BackgroundProgram& operator=(const BackgroundProgram&) = delete;
+  // Standard output until `text` has arrived or ten seconds have passed.
+  std::string read_until(const std::string& text);
+
+ private:
+  int pid_ = -1;
+  int input_ = -1;
+  int output_ = -1;
+  std::string seen_;
+};
 [[nodiscard]] RunResult run_program(const std::string& directory, const RunOptions& options);
 [[nodiscard]] std::string read_file(const std::string& path);
 // The report of a run with the answer 0, as the expected-data file holds it.
