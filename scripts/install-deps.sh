@@ -13,7 +13,7 @@ case "$group" in
     ;;
   win32)
     packages=(cmake ninja-build g++ libgtest-dev g++-mingw-w64-i686-posix wine wine32:i386
-              zip)
+              groff-base python3)
     ;;
   *)
     echo "usage: scripts/install-deps.sh [host | win32]" >&2
