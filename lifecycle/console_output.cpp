@@ -34,7 +34,7 @@ void write_console_record(std::string_view record, bool terminated, ConsoleUnit&
   }
   do {
     const std::size_t count = std::min(piece, record.size());
-    port.write_output(record.substr(0, count));
+    port.write_output({record.data(), count});
     record.remove_prefix(count);
     piece = console_buffer_bytes;
   } while (!record.empty());

@@ -79,13 +79,13 @@ platform::OsError write_all(platform::FileHandle handle, const char* data, std::
 }  // namespace
 
 std::string_view trim_file_name(std::string_view name) {
-  name = name.substr(0, std::min(name.size(), max_file_name_bytes));
+  name = {name.data(), std::min(name.size(), max_file_name_bytes)};
   const std::size_t first = name.find_first_not_of(' ');
   if (first == std::string_view::npos) {
     return {};
   }
   const std::size_t last = name.find_last_not_of(' ');
-  return name.substr(first, last - first + 1);
+  return {name.data() + first, last - first + 1};
 }
 
 void connect_unit(std::int32_t number, std::string_view given_name) {

@@ -18,7 +18,7 @@ void FixedLayout::edit_a(RecordSpace& space, std::string_view item, int width) {
   if (field > item.size()) {
     pending_blanks_ += field - item.size();
   } else {
-    item = item.substr(0, field);
+    item = {item.data(), field};
   }
   if (item.empty()) {
     return;

@@ -21,7 +21,7 @@ namespace duopit::textio {
 void FreeLayout::split_text(RecordSpace& space, std::string_view text) {
   while (static_cast<std::size_t>(room_) <= text.size()) {
     put_owed_blanks(space);
-    space.put(text.substr(0, static_cast<std::size_t>(room_)));
+    space.put({text.data(), static_cast<std::size_t>(room_)});
     text.remove_prefix(static_cast<std::size_t>(room_));
     space.end_record(true);
     room_ = free_record_room;

@@ -146,7 +146,7 @@ bool layout_failed() {
   const std::string_view bytes = statement.space.bytes();
   std::size_t start = 0;
   for (const RecordSpace::RecordEnd& end : statement.space.record_ends()) {
-    lifecycle::write_console_record(bytes.substr(start, end.end - start), end.terminated,
+    lifecycle::write_console_record({bytes.data() + start, end.end - start}, end.terminated,
                                     lifecycle::console_output_unit(), lifecycle::console_port());
     start = end.end;
   }
