@@ -5,12 +5,9 @@
 #include "orientation/report.hpp"
 #include "platform/posix/posix_platform.hpp"
 
-namespace {
-// The process's platform layer; it lives until the process ends.
-duopit::platform::PosixPlatform posix_platform;
-}  // namespace
-
 int main(int argc, char** argv) {
+  // The platform lives in this frame, which the process never leaves: run_program ends it.
+  duopit::platform::PosixPlatform posix_platform;
   duopit::lifecycle::run_program(posix_platform,
                                  {duopit::numerics::set_run_precision,
                                   duopit::numerics::enable_run_traps},

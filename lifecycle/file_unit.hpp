@@ -68,6 +68,15 @@ class FileUnit {
   std::array<char, file_buffer_bytes + statement_room_bytes> buffer_{};
 };
 
+// The units of a run, in the run's state. Units are connected in the order of the table and
+// closed only when the run ends, so a slot is taken once: it is still as the run's state
+// began, all zero, when its unit is connected.
+struct UnitTable {
+  int connected = 0;  // units [0, connected) have been connected
+  int closed = 0;     // units [0, closed) have been closed again, at the run's end
+  std::array<FileUnit, max_connected_units> units{};
+};
+
 // The file name as connected: at most 259 characters, leading and trailing blanks removed.
 [[nodiscard]] std::string_view trim_file_name(std::string_view name);
 
@@ -79,8 +88,5 @@ void connect_unit(std::int32_t number, std::string_view name);
 
 // Closes every connected unit in the order of the table (termination).
 void close_all_units();
-
-// Forgets every connection without closing (tests).
-void reset_unit_table();
 
 }  // namespace duopit::lifecycle

@@ -1,7 +1,8 @@
 // platform/platform.hpp — every operating-system service the program uses, and nothing else.
-// The layers above call these operations through `platform::current()`; the POSIX layer in
-// posix/ is the real one, and tests install a fake to inject failures. No layer above this
-// one includes an OS header.
+// The layers above call these operations through the platform that start-up installs in the
+// run's state (lifecycle/run_state.hpp); the POSIX layer in posix/ is the real one, and tests
+// install a fake to inject failures. No layer above this one includes an OS header. This
+// layer keeps no state of its own.
 #pragma once
 
 #include <cstddef>
@@ -95,12 +96,5 @@ class Platform {
   // and a trivial destructor keeps it out of the exit-time destructor list.
   ~Platform() = default;
 };
-
-// The platform in use. Start-up installs the real one; tests may install their own.
-Platform& current();
-void install(Platform& platform);
-
-// Ends the process through the platform in use.
-[[noreturn]] void end_process(int status);
 
 }  // namespace duopit::platform

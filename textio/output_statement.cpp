@@ -51,7 +51,6 @@ struct StatementState {
   // Keyed by the text itself, so a format changed in place is checked again.
   std::array<CheckedFormat, 2> checked_formats;
   std::size_t next_replaced;  // the entry a new format replaces
-  std::array<char, lifecycle::console_statement_bytes> console_records;
 };
 
 // Lives between the calls of one statement; statements do not nest. Starts zero-filled
@@ -63,8 +62,8 @@ constinit StatementState statement{};
 [[gnu::noinline]] void use_console_space() {
   statement.to_console = true;
   statement.unit = nullptr;
-  statement.space.start(statement.console_records.data(),
-                        statement.console_records.data() + statement.console_records.size(),
+  lifecycle::ConsoleUnit& console = lifecycle::console_output_unit();
+  statement.space.start(console.records_begin(), console.records_end(),
                         RecordSpace::Ending::marked);
 }
 

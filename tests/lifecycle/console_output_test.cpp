@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "textio/fake_console.hpp"
+
 namespace duopit::lifecycle {
 namespace {
 
@@ -66,14 +68,12 @@ TEST(ConsoleRecord, FirstCharacterIsCarriageControlUnlessTheLineContinues) {
   };
   for (const RecordCase& c : cases) {
     SCOPED_TRACE(c.name);
-    ConsoleUnit unit;
-    unit.line_open = c.line_open;
-    unit.line_continues = c.line_continues;
+    ConsoleUnit unit = testing::console_unit_with_line(c.line_open, c.line_continues);
     RecordingPort port;
     write_console_record(c.record, c.terminated, unit, port);
     EXPECT_EQ(port.screen(), c.screen);
-    EXPECT_TRUE(unit.line_open);
-    EXPECT_EQ(unit.line_continues, c.continues_after);
+    EXPECT_TRUE(unit.line_open());
+    EXPECT_EQ(unit.line_continues(), c.continues_after);
   }
 }
 
@@ -86,7 +86,7 @@ TEST(ConsoleRecord, LongRecordGoesOutInPiecesOfTheBuffer) {
   EXPECT_EQ(port.writes, (std::vector<std::string>{"", std::string(131, 'a'),
                                                    std::string(132, 'b'), std::string(8, 'b')}));
   // On a continued line the first character is data, so the first piece holds 132 of them.
-  unit.line_continues = true;
+  unit.end_record(false);
   port.writes.clear();
   write_console_record(std::string(133, 'c'), true, unit, port);
   EXPECT_EQ(port.writes, (std::vector<std::string>{std::string(132, 'c'), "c"}));

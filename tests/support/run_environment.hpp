@@ -8,7 +8,8 @@
 #include <functional>
 #include <optional>
 
-#include "lifecycle/process_state.hpp"
+#include "lifecycle/console.hpp"
+#include "lifecycle/run_state.hpp"
 #include "lifecycle/termination.hpp"
 #include "numerics/x87.hpp"
 #include "support/fake_platform.hpp"
@@ -21,11 +22,10 @@ class RunEnvironment {
                           platform::HandleKind output = platform::HandleKind::pipe)
       : saved_control_(numerics::control_word()) {
     os.kinds = {input, output, platform::HandleKind::pipe};
-    platform::install(os);
-    lifecycle::reset_process_state();
-    lifecycle::ProcessState& state = lifecycle::process_state();
-    state.console_shared = input == platform::HandleKind::terminal &&
-                           output == platform::HandleKind::terminal;
+    lifecycle::reset_run_state();
+    lifecycle::install_platform(os);
+    lifecycle::set_up_console(input == platform::HandleKind::terminal &&
+                              output == platform::HandleKind::terminal);
     lifecycle::register_exit_routine(lifecycle::termination_routine);
     numerics::set_run_precision();
     numerics::enable_run_traps();

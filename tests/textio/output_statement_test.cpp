@@ -64,8 +64,8 @@ TEST(WriteStatement, PromptLeavesTheConsoleLineOpen) {
     end_write();
   });
   EXPECT_EQ(env.os.output, "Rumo:");
-  EXPECT_TRUE(lifecycle::console_output_unit().line_open);
-  EXPECT_TRUE(lifecycle::console_output_unit().line_continues);
+  EXPECT_TRUE(lifecycle::console_output_unit().line_open());
+  EXPECT_TRUE(lifecycle::console_output_unit().line_continues());
   (void)env.run([] { lifecycle::exit_process(0); });
   EXPECT_EQ(env.os.output, "Rumo:\r\n");
 }
@@ -159,8 +159,8 @@ TEST(WriteStatement, ConsoleRecordsOfOneStatement) {
     end_write();
   });
   EXPECT_EQ(env.os.output, "one\r\n\r\ntwo");
-  EXPECT_TRUE(lifecycle::console_output_unit().line_open);
-  EXPECT_FALSE(lifecycle::console_output_unit().line_continues);
+  EXPECT_TRUE(lifecycle::console_output_unit().line_open());
+  EXPECT_FALSE(lifecycle::console_output_unit().line_continues());
 
   RunEnvironment too_long;
   const auto status = too_long.run([] {
