@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include <emmintrin.h>
+
 #include "textio/big_integer.hpp"
 #include "textio/powers_of_five.hpp"
 
@@ -94,31 +96,39 @@ constexpr std::uint64_t pow10_18 = 1'000'000'000'000'000'000u;
 }
 
 // The 17 decimal digits of `value` (below 10^17, leading zeros written): the first digit,
-// then two groups of eight.
+// then sixteen.
 void write_digits(std::uint64_t value, std::array<char, decimal_form_digits>& digits) {
-  constexpr std::uint64_t pow10_8 = 100'000'000;
-  const std::uint64_t high = value / pow10_8;  // nine digits
-  digits[0] = static_cast<char>('0' + high / pow10_8);
-  write_eight_digits(static_cast<std::uint32_t>(high % pow10_8), digits.data() + 1);
-  write_eight_digits(static_cast<std::uint32_t>(value % pow10_8), digits.data() + 9);
+  constexpr std::uint64_t pow10_16 = 10'000'000'000'000'000u;
+  digits[0] = static_cast<char>('0' + value / pow10_16);
+  write_sixteen_digits(value % pow10_16, digits.data() + 1);
 }
 
 }  // namespace
 
-void write_eight_digits(std::uint32_t value, char* out) {
-  // Each step halves the width of the groups, all groups at once in one 64-bit word: two
-  // groups of four digits in 32-bit lanes, four of two in 16-bit lanes, eight of one in
-  // bytes. The quotients come from multiplications by rounded-up reciprocals (x / 100 as
-  // x x 10486 / 2^20 for x below 10^4, x / 10 as x x 103 / 2^10 for x below 100), exact in
-  // those ranges; no lane carries into the next. The first digit ends in the lowest byte.
+void write_sixteen_digits(std::uint64_t value, char* out) {
+  // Each step halves the width of the groups, all groups at once in the 16-bit lanes of one
+  // SSE2 register: four groups of four digits, eight of two, sixteen of one. The quotients
+  // come from the high halves of products with rounded-up reciprocals (x / 100 as
+  // x x 5243 / 2^19 for x below 10^4, x / 10 as x x 6554 / 2^16 for x below 100), exact in
+  // those ranges. The first digit ends in the lowest byte.
   static_assert(std::endian::native == std::endian::little, "digits are stored byte by byte");
-  std::uint64_t groups = value / 10'000 | (static_cast<std::uint64_t>(value % 10'000) << 32);
-  const std::uint64_t hundreds = ((groups * 10'486) >> 20) & 0x0000'007F'0000'007Fu;
-  groups = hundreds | ((groups - hundreds * 100) << 16);
-  const std::uint64_t tens = ((groups * 103) >> 10) & 0x000F'000F'000F'000Fu;
-  groups = tens | ((groups - tens * 10) << 8);
-  groups += 0x3030'3030'3030'3030u;  // '0' in every byte
-  std::memcpy(out, &groups, sizeof groups);
+  assert(value < 10'000'000'000'000'000u);
+  // Step 1: four groups of four digits, one in the low half of each 32-bit lane, in order.
+  const auto high = static_cast<std::uint32_t>(value / 100'000'000);
+  const auto low = static_cast<std::uint32_t>(value % 100'000'000);
+  const __m128i groups =
+      _mm_set_epi32(static_cast<int>(low % 10'000), static_cast<int>(low / 10'000),
+                    static_cast<int>(high % 10'000), static_cast<int>(high / 10'000));
+  // Step 2: each group g as g / 100 in the lane's low half and g % 100 in its high half.
+  const __m128i hundreds = _mm_srli_epi16(_mm_mulhi_epu16(groups, _mm_set1_epi32(5243)), 3);
+  const __m128i below_hundred = _mm_sub_epi16(groups, _mm_mullo_epi16(hundreds, _mm_set1_epi32(100)));
+  const __m128i pairs = _mm_or_si128(hundreds, _mm_slli_epi32(below_hundred, 16));
+  // Step 3: each pair p as p / 10 in the 16-bit lane's low byte and p % 10 in its high byte.
+  const __m128i tens = _mm_mulhi_epu16(pairs, _mm_set1_epi16(6554));
+  const __m128i ones = _mm_sub_epi16(pairs, _mm_mullo_epi16(tens, _mm_set1_epi16(10)));
+  const __m128i digits = _mm_or_si128(tens, _mm_slli_epi16(ones, 8));
+  // Step 4: '0' added to every byte.
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_add_epi8(digits, _mm_set1_epi8('0')));
 }
 
 // Out of line: rarely needed, and its two big integers would weigh on every caller's frame.
@@ -172,32 +182,47 @@ LeadingDigits leading_digits(std::uint64_t mantissa, int exponent2) {
 
 Digits17 round_to_17_digits(LeadingDigits lead) {
   assert(lead.digits >= pow10_17 && lead.digits < pow10_18);
-  Digits17 rounded{lead.digits / 10, lead.decpt};
-  if (lead.digits % 10 >= 5) {
-    ++rounded.digits;
-    if (rounded.digits == pow10_17) {  // seventeen nines carried into an eighteenth digit
-      rounded.digits = pow10_16;
-      ++rounded.decpt;
-    }
+  // Half up: an 18th digit of 5 or more lifts the quotient by ten to the next integer.
+  Digits17 rounded{(lead.digits + 5) / 10, lead.decpt};
+  if (rounded.digits == pow10_17) {  // seventeen nines carried into an eighteenth digit
+    rounded.digits = pow10_16;
+    ++rounded.decpt;
   }
   return rounded;
 }
 
-std::string_view special_marker(std::uint64_t bits) {
+Special special_kind(std::uint64_t bits) {
   constexpr std::uint64_t fraction_mask = (std::uint64_t{1} << 52) - 1;
   constexpr std::uint64_t quiet_bit = std::uint64_t{1} << 51;
   constexpr std::uint64_t default_nan = 0xFFF8000000000000u;
   const std::uint64_t fraction = bits & fraction_mask;
   if (fraction == 0) {
-    return "1#INF";
+    return Special::infinity;
   }
   if ((fraction & quiet_bit) == 0) {
-    return "1#SNAN";
+    return Special::signalling_nan;
   }
   if (bits == default_nan) {
-    return "1#IND";
+    return Special::indefinite;
   }
-  return "1#QNAN";
+  return Special::quiet_nan;
+}
+
+std::string_view marker_text(Special special) {
+  switch (special) {
+    case Special::infinity:
+      return "1#INF";
+    case Special::signalling_nan:
+      return "1#SNAN";
+    case Special::indefinite:
+      return "1#IND";
+    case Special::quiet_nan:
+      return "1#QNAN";
+    case Special::none:
+      break;
+  }
+  assert(false && "a number has no marker");
+  return {};
 }
 
 DecimalForm round_leading_digits(std::uint64_t leading, int decpt, char sign) {
@@ -215,7 +240,7 @@ DecimalForm to_decimal(double x) {
   const auto biased_exponent = static_cast<int>((bits >> 52) & 0x7FF);
   const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
   if (biased_exponent == 0x7FF) {
-    return marker_form(special_marker(bits), (bits >> 63) != 0 ? '-' : ' ');
+    return marker_form(marker_text(special_kind(bits)), (bits >> 63) != 0 ? '-' : ' ');
   }
   if (biased_exponent == 0 && fraction == 0) {
     return DecimalForm{' ', 0, {'0'}, 1, true};  // either zero; a negative zero loses its sign

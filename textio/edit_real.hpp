@@ -6,6 +6,8 @@
 #pragma once
 
 #include <array>
+#include <cassert>
+#include <cstring>
 #include <cstdint>
 #include <string_view>
 
@@ -30,17 +32,18 @@ constexpr std::size_t real_text_room = 32;
 
 // A real as it is printed, after both roundings: to 17 significant digits (in decimal.hpp),
 // then, half up again, to the 16 that are printed.
+// Sixteen bytes, so that it travels in two registers.
 struct PrintedReal {
-  std::uint64_t digits;     // 10^15 <= digits < 10^16; 0 for zero
-  int decpt;                // after the second rounding: |value| ~ 0.d1 d2 ... x 10^decpt
-  bool negative;            // the text starts with "-"
-  bool fixed;               // fixed form, else exponent form; chosen before the second rounding
-  std::string_view marker;  // infinities and NaNs: "1#INF" and the like; empty for numbers
+  std::uint64_t digits;  // 10^15 <= digits < 10^16; 0 for zero
+  int decpt;             // after the second rounding: |value| ~ 0.d1 d2 ... x 10^decpt
+  bool negative;         // the text starts with "-"
+  bool fixed;            // fixed form, else exponent form; chosen before the second rounding
+  Special special;       // infinities and NaNs, printed as their marker; none for numbers
 
   // Characters of the text: 22 for a marker, 22 in exponent form and decpt + 16 in fixed
   // form, one more with "-".
   [[nodiscard]] int length() const {
-    if (!marker.empty()) {
+    if (special != Special::none) {
       return special_text_length;
     }
     return (negative ? 1 : 0) + (fixed ? decpt + 1 + real_fraction_digits : 22);
@@ -51,8 +54,37 @@ struct PrintedReal {
 // The same from a decimal form; knows no doubles.
 [[nodiscard]] PrintedReal round_for_printing(const DecimalForm& form);
 
+// The rare parts of write_real_text, out of line: the marker padded with '.', and the
+// exponent form from the digit run (below) with its exponent.
+void write_marker_text(Special special, char* out);
+void write_exponent_form(const char* run, int exponent, char* out);
+
 // Writes the text of `real` at out[0 .. real.length()); may store up to real_text_room bytes.
-void write_real_text(const PrintedReal& real, char* out);
+// The 16 digits are written once into a run followed by zeros (digits past the 16th print as
+// 0), then copied around the point in fixed-size moves:
+//   fixed, decpt k:  run[0..k) '.' run[k..k+15)
+//   exponent:        run[0] '.' run[1..16) 'E' sign three digits
+// Inline: every real of a record passes through it.
+inline void write_real_text(const PrintedReal& real, char* out) {
+  if (real.special != Special::none) [[unlikely]] {
+    write_marker_text(real.special, out);
+    return;
+  }
+  out[0] = '-';
+  out += real.negative ? 1 : 0;
+  char run[32];
+  write_sixteen_digits(real.digits, run);
+  std::memset(run + 16, '0', 16);
+  if (!real.fixed) {
+    write_exponent_form(run, real.digits == 0 ? 0 : real.decpt - 1, out);
+    return;
+  }
+  const int k = real.decpt;
+  assert(k >= 1 && k <= fixed_form_decpt_limit);
+  std::memcpy(out, run, 8);
+  out[k] = '.';
+  std::memcpy(out + k + 1, run + k, 16);
+}
 
 // The text on its own, for callers that do not place it in a record.
 struct RealText {

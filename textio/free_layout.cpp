@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 
 #include "textio/edit_real.hpp"
 
@@ -40,8 +41,9 @@ static_assert(1 + real_text_capacity < free_record_room);
 
 // The field is widened when the text is longer than the field, so the text never takes
 // the record's leading blank or the blank that separates it from a real before it. The
-// rounding fixes the text's length, so the owed blanks are known before it is written.
-
+// rounding fixes the text's length, so the owed blanks are known before it is written, and
+// they go out with it: a run of 32 blanks (more than a field can owe), then the text over
+// its tail, with the scratch room write_real_text may use behind it.
 void FreeLayout::place_real(RecordSpace& space, double value) {
   const PrintedReal real = round_for_printing(value);
   const int length = real.length();
@@ -53,13 +55,25 @@ void FreeLayout::place_real(RecordSpace& space, double value) {
     space.end_record(true);  // the real opens the next record, with no further leading blank
     room_ = free_record_room;
   }
-  put_owed_blanks(space);
-  if (space.room() >= real_text_room) {
-    write_real_text(real, space.claim(static_cast<std::size_t>(length), real_text_room));
-  } else {  // near the end of the space: the text alone, without the scratch room
-    space.put(text_of(real).view());
-  }
   room_ -= width;
+  const auto blanks = static_cast<std::size_t>(pending_blanks_);
+  pending_blanks_ = 0;
+  static_assert(real_field_width + 2 <= blank_run_bytes);
+  if (space.room() < blanks + real_text_room) {
+    put_real_near_the_end(space, real, blanks);
+    return;
+  }
+  char* const at = space.claim(blanks + static_cast<std::size_t>(length), blanks + real_text_room);
+  std::memcpy(at, blank_run.data(), blank_run_bytes);
+  write_real_text(real, at + blanks);
+}
+
+// Near the end of the space there may be room for the text but not for the scratch room
+// behind it: the text is made on its own and copied.
+void FreeLayout::put_real_near_the_end(RecordSpace& space, const PrintedReal& real,
+                                       std::size_t blanks) {
+  space.put_blanks(blanks);
+  space.put(text_of(real).view());
 }
 
 }  // namespace duopit::textio

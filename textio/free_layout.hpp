@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "textio/edit_real.hpp"
 #include "textio/record_space.hpp"
 
 namespace duopit::textio {
@@ -50,6 +51,8 @@ class FreeLayout {
   }
   // A text that does not fit the record.
   void split_text(RecordSpace& space, std::string_view text);
+  [[gnu::noinline]] static void put_real_near_the_end(RecordSpace& space, const PrintedReal& real,
+                                                     std::size_t blanks);
 
   int room_ = free_record_room;  // free columns in the current record
   int pending_blanks_ = 1;       // blanks owed before the next character; first the leading one

@@ -13,6 +13,12 @@
 
 namespace duopit::textio {
 
+// Blanks are stored in runs of this many: fixed-size moves, of which as many as needed count.
+constexpr std::size_t blank_run_bytes = 32;
+inline constexpr std::array<char, blank_run_bytes> blank_run = {
+    ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+    ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+
 class RecordSpace {
  public:
   enum class Ending {
@@ -75,13 +81,10 @@ class RecordSpace {
     }
   }
 
-  // Up to 32 blanks, the usual case, go out as one fixed-size run, of which `count` are kept.
+  // Up to 32 blanks, the usual case, go out as one run, of which `count` are kept.
   void put_blanks(std::size_t count) {
-    static constexpr std::array<char, 32> blank_run = {
-        ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
-        ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-    if (count <= blank_run.size() && room() >= blank_run.size()) {
-      std::memcpy(next_, blank_run.data(), blank_run.size());
+    if (count <= blank_run_bytes && room() >= blank_run_bytes) {
+      std::memcpy(next_, blank_run.data(), blank_run_bytes);
       next_ += count;
       return;
     }
