@@ -152,10 +152,7 @@ FileUnit* find_unit(std::int32_t number) {
   return nullptr;
 }
 
-void FileUnit::begin_statement() {
-  if (write_mode_) {
-    return;
-  }
+[[gnu::noinline]] void FileUnit::cut_old_file() {
   platform::Platform& os = lifecycle::os();
   const platform::SizeResult length = os.file_size(handle_);
   platform::OsError error = length.error;
@@ -168,9 +165,7 @@ void FileUnit::begin_statement() {
   write_mode_ = true;
 }
 
-void FileUnit::take_records(std::size_t size) {
-  used_ += size;
-  data_pending_ = data_pending_ || size > 0;
+[[gnu::noinline]] void FileUnit::write_full_blocks() {
   while (used_ > file_buffer_bytes) {
     const std::size_t behind = used_ - file_buffer_bytes;
     used_ = file_buffer_bytes;
@@ -179,7 +174,6 @@ void FileUnit::take_records(std::size_t size) {
     }
     std::memmove(buffer_.data(), buffer_.data() + file_buffer_bytes, behind);
     used_ = behind;
-    data_pending_ = true;
   }
 }
 
@@ -188,7 +182,6 @@ bool FileUnit::write_buffer(bool at_close) {
   // The block is given up whatever happens: a failed block is reported once and is not
   // written again when the unit is closed at exit, and nothing laid out behind it follows.
   used_ = 0;
-  data_pending_ = false;
   const platform::OsError error = write_all(handle_, buffer_.data(), size, position_);
   if (error != platform::OsError::none) {
     run_time_error(write_error(error), at_close ? Statement::close : Statement::write, name());
@@ -198,7 +191,7 @@ bool FileUnit::write_buffer(bool at_close) {
 }
 
 void FileUnit::close() {
-  if (data_pending_) {
+  if (used_ > 0) {
     write_buffer(true);
   }
   write_mode_ = false;

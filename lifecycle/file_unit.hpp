@@ -30,14 +30,23 @@ class FileUnit {
  public:
   // Before a write statement's records: the first one cuts an existing file at the write
   // position, so no old content survives behind the new records.
-  void begin_statement();
+  void begin_statement() {
+    if (!write_mode_) [[unlikely]] {
+      cut_old_file();
+    }
+  }
   // Where a write statement lays out its records, terminators (CR LF) included: the buffer
   // behind the bytes it holds, up to records_end().
   [[nodiscard]] char* records_begin() { return buffer_.data() + used_; }
   [[nodiscard]] char* records_end() { return buffer_.data() + buffer_.size(); }
   // The `size` bytes laid out at records_begin() join the buffer. Each full 1024-byte block
   // is written as a byte arrives behind it, so a buffer filled exactly waits for the next.
-  void take_records(std::size_t size);
+  void take_records(std::size_t size) {
+    used_ += size;
+    if (used_ > file_buffer_bytes) [[unlikely]] {
+      write_full_blocks();
+    }
+  }
   // Writes what the buffer holds and closes the handle; errors as CLOSE.
   void close();
 
@@ -49,6 +58,8 @@ class FileUnit {
 
  private:
   friend void connect_unit(std::int32_t, std::string_view);
+  void cut_old_file();
+  void write_full_blocks();
   // Writes the bytes the buffer holds and gives the buffer up, whatever happens; false when
   // the write failed and the error path returned (during termination).
   bool write_buffer(bool at_close);
@@ -58,8 +69,7 @@ class FileUnit {
   std::size_t name_length_ = 0;
   // Every member starts at zero, so that the table of units costs no page until it is used.
   platform::FileHandle handle_ = 0;  // meaningful only while the unit is connected
-  std::size_t used_ = 0;  // at most file_buffer_bytes between statements
-  bool data_pending_ = false;
+  std::size_t used_ = 0;  // bytes the buffer holds: at most file_buffer_bytes between statements
   bool write_mode_ = false;
   std::uint64_t position_ = 0;  // file offset of the buffer's first byte
   FileStatus status_ = FileStatus::new_file;

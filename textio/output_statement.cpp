@@ -8,8 +8,8 @@
 //      hands the records to the unit: the report unit takes them into its buffer (writing
 //      each block it fills), the console writes each record under carriage control.
 // The unit sees nothing of a statement before end_write. A statement of the report in free
-// format, the usual one, takes the shortest way through each stage; every other route
-// (a format, the console, a unit not connected) is out of line.
+// format, the usual one, takes the shortest way through each stage, inline in the caller
+// (output_statement.hpp); this file holds every other way.
 #include "textio/output_statement.hpp"
 
 #include <cstring>
@@ -75,26 +75,12 @@ FixedLayout& kept_layout(std::string_view text) {
 
 // --- Stage 2: the items, laid out as they arrive -----------------------------------------
 
-// More than the space holds cannot be kept until the statement ends; for a unit that is not
-// connected nothing is kept anyway, and the end says so.
-[[gnu::noinline]] void refuse_full_statement(const WriteStatement& statement) {
-  if (statement.route != Route::unconnected) {
-    lifecycle::run_time_error(RunTimeError::out_of_memory, Statement::generic);
-  }
-}
-
-void check_room(const WriteStatement& statement) {
-  if (statement.space.full()) [[unlikely]] {
-    refuse_full_statement(statement);
-  }
-}
-
 bool formatted(const WriteStatement& statement) { return statement.fixed != nullptr; }
 
-// Under a format a real has no text of its own: it takes an A descriptor as an empty item.
-[[gnu::noinline]] void place_formatted_item(WriteStatement& statement, std::string_view item) {
-  statement.fixed->place_item(statement.space, item);
-  check_room(statement);
+void check_room() {
+  if (statement_state().write.space.full()) [[unlikely]] {
+    refuse_full_statement();
+  }
 }
 
 // --- Stage 3: the records to the unit -----------------------------------------------------
@@ -110,38 +96,11 @@ void hand_to_console(const RecordSpace& space) {
   }
 }
 
-// Every statement but the report's free-format one. A failure shows in this order: a unit
-// that is not connected, then the cut of an old file (begin_statement), then a layout that
-// failed.
-[[gnu::noinline]] void end_unusual(WriteStatement& statement) {
-  if (formatted(statement)) {
-    statement.fixed->finish(statement.space);
-  } else {
-    statement.free->finish(statement.space);
-  }
-  check_room(statement);
-  if (statement.route == Route::unconnected) {
-    lifecycle::run_time_error(RunTimeError::unit_not_connected, Statement::generic);
-  }
-  const bool failed = formatted(statement) && statement.fixed->status() != FormatStatus::ok;
-  const bool to_console = statement.unit == nullptr;
-  if (!to_console) {
-    statement.unit->begin_statement();
-  }
-  if (failed) {
-    lifecycle::run_time_error(RunTimeError::format_bad_syntax, Statement::write,
-                              to_console ? lifecycle::console_name : statement.unit->name());
-  }
-  if (to_console) {
-    hand_to_console(statement.space);
-  } else {
-    statement.unit->take_records(statement.space.size());
-  }
-}
-
 }  // namespace
 
-void begin_write(std::int32_t unit, const char* format, int format_length) {
+// Every statement but free format to a connected file: the console, a unit that is not
+// connected, a unit number out of range, a format.
+[[gnu::noinline]] void begin_unusual(std::int32_t unit, const char* format, int format_length) {
   WriteStatement& statement = statement_state().write;
   if (unit == console_unit) {
     begin_on_console(statement);
@@ -166,37 +125,48 @@ void begin_write(std::int32_t unit, const char* format, int format_length) {
   }
 }
 
-void write_text_item(const char* text, int length) {
+// Under a format a real has no text of its own: it takes an A descriptor as an empty item.
+[[gnu::noinline]] void place_formatted_item(std::string_view item) {
   WriteStatement& statement = statement_state().write;
-  const std::string_view item(text, length > 0 ? static_cast<std::size_t>(length) : 0);
-  if (formatted(statement)) {
-    place_formatted_item(statement, item);
-    return;
-  }
-  statement.free->place_text(statement.space, item);
-  check_room(statement);
+  statement.fixed->place_item(statement.space, item);
+  check_room();
 }
 
-void write_real_item(double value) {
-  WriteStatement& statement = statement_state().write;
-  if (formatted(statement)) {
-    place_formatted_item(statement, {});
-    return;
+// More than the space holds cannot be kept until the statement ends; for a unit that is not
+// connected nothing is kept anyway, and the end says so.
+[[gnu::noinline]] void refuse_full_statement() {
+  if (statement_state().write.route != Route::unconnected) {
+    lifecycle::run_time_error(RunTimeError::out_of_memory, Statement::generic);
   }
-  statement.free->place_real(statement.space, value);
-  check_room(statement);
 }
 
-void end_write() {
+// A failure shows in this order: a unit that is not connected, then the cut of an old file
+// (begin_statement), then a layout that failed.
+[[gnu::noinline]] void end_unusual() {
   WriteStatement& statement = statement_state().write;
-  if (statement.route != Route::free_to_file) {
-    end_unusual(statement);
-    return;
+  if (formatted(statement)) {
+    statement.fixed->finish(statement.space);
+  } else {
+    statement.free->finish(statement.space);
   }
-  statement.free->finish(statement.space);
-  check_room(statement);
-  statement.unit->begin_statement();
-  statement.unit->take_records(statement.space.size());
+  check_room();
+  if (statement.route == Route::unconnected) {
+    lifecycle::run_time_error(RunTimeError::unit_not_connected, Statement::generic);
+  }
+  const bool failed = formatted(statement) && statement.fixed->status() != FormatStatus::ok;
+  const bool to_console = statement.unit == nullptr;
+  if (!to_console) {
+    statement.unit->begin_statement();
+  }
+  if (failed) {
+    lifecycle::run_time_error(RunTimeError::format_bad_syntax, Statement::write,
+                              to_console ? lifecycle::console_name : statement.unit->name());
+  }
+  if (to_console) {
+    hand_to_console(statement.space);
+  } else {
+    statement.unit->take_records(statement.space.size());
+  }
 }
 
 }  // namespace duopit::textio
