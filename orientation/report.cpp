@@ -20,13 +20,14 @@ namespace {
 constexpr std::int32_t report_unit = 100;
 constexpr std::string_view report_file_name = "duopit.dat";
 constexpr int title_field_chars = 180;
+constexpr std::string_view title_format = "(A180)";
 
 // Copies `title` into a 180-character field, blank-filled, and writes the field whole.
 void title_record(std::string_view title) {
   std::array<char, title_field_chars> field;
   textio::assign_text(field.data(), 1, title_field_chars, title.data(), 1,
                       static_cast<int>(title.size()));
-  textio::begin_write(report_unit, "(A180)", -1);
+  textio::begin_write(report_unit, title_format.data(), static_cast<int>(title_format.size()));
   textio::write_text_item(field.data(), title_field_chars);
   textio::end_write();
 }
