@@ -11,14 +11,12 @@
 #include <cstdint>
 #include <string_view>
 
+#include "lifecycle/record_room.hpp"
 #include "platform/platform.hpp"
 
 namespace duopit::lifecycle {
 
 constexpr std::size_t console_buffer_bytes = 132;
-// The most bytes one console write statement may lay out: its records wait in the unit until
-// the statement ends.
-constexpr std::size_t console_statement_bytes = 1024;
 constexpr std::string_view console_name = "CON";
 
 // The console's byte channels as the statements see them. The real port forwards to the
@@ -89,9 +87,9 @@ class ConsoleUnit {
   // What is handed out lies within what the last read brought (checked by the fuzz target).
   [[nodiscard]] bool input_in_bounds() const { return next_ <= end_ && end_ <= input_.size(); }
 
-  // --- Where a console write statement lays out its records ---------------------------------
+  // --- Where a console write statement lays out its records; record_spill_bytes follow the end
   [[nodiscard]] char* records_begin() { return records_.data(); }
-  [[nodiscard]] char* records_end() { return records_.data() + records_.size(); }
+  [[nodiscard]] char* records_end() { return records_.data() + console_statement_bytes; }
 
  private:
   std::uint32_t next_ = 0;  // the next byte of input_ to hand out
@@ -100,7 +98,7 @@ class ConsoleUnit {
   bool line_open_ = false;
   bool line_continues_ = false;
   std::array<char, console_buffer_bytes> input_{};
-  std::array<char, console_statement_bytes> records_{};
+  std::array<char, console_statement_bytes + record_spill_bytes> records_{};
 };
 
 // The run's console units (in the run's state).

@@ -10,14 +10,12 @@
 #include <cstdint>
 #include <string_view>
 
+#include "lifecycle/record_room.hpp"
 #include "platform/platform.hpp"
 
 namespace duopit::lifecycle {
 
 constexpr std::size_t file_buffer_bytes = 1024;
-// The most bytes one write statement may lay out: its records wait in the buffer, behind the
-// bytes it holds, until the statement ends.
-constexpr std::size_t statement_room_bytes = 1024;
 constexpr std::size_t max_file_name_bytes = 259;
 constexpr int max_connected_units = 61;
 constexpr std::int32_t lowest_unit_number = -32767;
@@ -36,9 +34,11 @@ class FileUnit {
     }
   }
   // Where a write statement lays out its records, terminators (CR LF) included: the buffer
-  // behind the bytes it holds, up to records_end().
+  // behind the bytes it holds, up to records_end(), which record_spill_bytes follow.
   [[nodiscard]] char* records_begin() { return buffer_.data() + used_; }
-  [[nodiscard]] char* records_end() { return buffer_.data() + buffer_.size(); }
+  [[nodiscard]] char* records_end() {
+    return buffer_.data() + file_buffer_bytes + statement_room_bytes;
+  }
   // The `size` bytes laid out at records_begin() join the buffer. Each full 1024-byte block
   // is written as a byte arrives behind it, so a buffer filled exactly waits for the next.
   void take_records(std::size_t size) {
@@ -75,7 +75,7 @@ class FileUnit {
   FileStatus status_ = FileStatus::new_file;
   FileAction action_ = FileAction::read_write;
   // Last, so that the unit's other members and the part of the buffer in use share pages.
-  std::array<char, file_buffer_bytes + statement_room_bytes> buffer_{};
+  std::array<char, file_buffer_bytes + statement_room_bytes + record_spill_bytes> buffer_{};
 };
 
 // The units of a run, in the run's state. Units are connected in the order of the table and

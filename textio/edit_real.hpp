@@ -26,6 +26,7 @@ constexpr int special_text_length = 22;  // markers of infinities and NaNs, padd
 // The longest text: "-10000000." and 15 digits, when rounding to 16 digits carries a
 // fixed-form value just below 10 000 000 into an eighth integer digit.
 constexpr int real_text_capacity = 25;
+constexpr int real_text_shortest = 2 + real_fraction_digits;  // one digit, the point, 15 more
 // Bytes write_real_text may store at its place: the text, and behind it room for digits that
 // are moved in fixed-size runs and then covered by the rest of the record or left unused.
 constexpr std::size_t real_text_room = 32;

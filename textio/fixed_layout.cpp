@@ -29,9 +29,8 @@ void FixedLayout::edit_a(RecordSpace& space, std::string_view item, int width) {
   if (item.empty()) {
     return;
   }
-  space.put_blanks(pending_blanks_);
+  space.put(pending_blanks_, item);
   pending_blanks_ = 0;
-  space.put(item);
 }
 
 // Blanks still owed at the end of a record are dropped.

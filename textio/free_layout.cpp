@@ -21,8 +21,9 @@ namespace duopit::textio {
 // starts with its own owed blank even when nothing is left to go on.
 void FreeLayout::split_text(RecordSpace& space, std::string_view text) {
   while (static_cast<std::size_t>(room_) <= text.size()) {
-    put_owed_blanks(space);
-    space.put({text.data(), static_cast<std::size_t>(room_)});
+    const std::string_view part(text.data(), static_cast<std::size_t>(room_));
+    space.put(static_cast<std::size_t>(pending_blanks_), part);
+    pending_blanks_ = 0;
     text.remove_prefix(static_cast<std::size_t>(room_));
     space.end_record(true);
     room_ = free_record_room;
@@ -31,8 +32,8 @@ void FreeLayout::split_text(RecordSpace& space, std::string_view text) {
       return;
     }
   }
-  put_owed_blanks(space);
-  space.put(text);
+  space.put(static_cast<std::size_t>(pending_blanks_), text);
+  pending_blanks_ = 0;
   room_ -= static_cast<int>(text.size());
 }
 
@@ -42,8 +43,8 @@ static_assert(1 + real_text_capacity < free_record_room);
 // The field is widened when the text is longer than the field, so the text never takes
 // the record's leading blank or the blank that separates it from a real before it. The
 // rounding fixes the text's length, so the owed blanks are known before it is written, and
-// they go out with it: a run of 32 blanks (more than a field can owe), then the text over
-// its tail, with the scratch room write_real_text may use behind it.
+// they go out with it in one claim: a run of 32 blanks (more than a field can owe), then the
+// text over its tail, its scratch runs spilling behind (see record_space.hpp).
 void FreeLayout::place_real(RecordSpace& space, double value) {
   const PrintedReal real = round_for_printing(value);
   const int length = real.length();
@@ -58,22 +59,18 @@ void FreeLayout::place_real(RecordSpace& space, double value) {
   room_ -= width;
   const auto blanks = static_cast<std::size_t>(pending_blanks_);
   pending_blanks_ = 0;
+  // The blank run covers every blank a field can owe, and what it and the text's scratch runs
+  // store past the claim stays within the spill: the claim covers a field of at least 24
+  // columns, the text at least 17 characters.
   static_assert(real_field_width + 2 <= blank_run_bytes);
-  if (space.room() < blanks + real_text_room) {
-    put_real_near_the_end(space, real, blanks);
+  static_assert(blank_run_bytes - real_field_width <= RecordSpace::spill_bytes);
+  static_assert(real_text_room - real_text_shortest <= RecordSpace::spill_bytes);
+  char* const at = space.claim(blanks + static_cast<std::size_t>(length));
+  if (at == nullptr) [[unlikely]] {
     return;
   }
-  char* const at = space.claim(blanks + static_cast<std::size_t>(length), blanks + real_text_room);
   std::memcpy(at, blank_run.data(), blank_run_bytes);
   write_real_text(real, at + blanks);
-}
-
-// Near the end of the space there may be room for the text but not for the scratch room
-// behind it: the text is made on its own and copied.
-void FreeLayout::put_real_near_the_end(RecordSpace& space, const PrintedReal& real,
-                                       std::size_t blanks) {
-  space.put_blanks(blanks);
-  space.put(text_of(real).view());
 }
 
 }  // namespace duopit::textio

@@ -26,8 +26,8 @@ class FreeLayout {
     pending_blanks_ = pending_blanks_ == 1 ? 1 : 0;
     after_number_ = false;
     if (static_cast<std::size_t>(room_) > text.size()) {
-      put_owed_blanks(space);
-      space.put(text);
+      space.put(static_cast<std::size_t>(pending_blanks_), text);
+      pending_blanks_ = 0;
       room_ -= static_cast<int>(text.size());
       return;
     }
@@ -38,21 +38,13 @@ class FreeLayout {
 
   // Ends the last record, with the blanks still owed.
   void finish(RecordSpace& space) {
-    put_owed_blanks(space);
-    space.end_record(true);
+    space.end_record(true, static_cast<std::size_t>(pending_blanks_));
+    pending_blanks_ = 0;
   }
 
  private:
-  void put_owed_blanks(RecordSpace& space) {
-    if (pending_blanks_ > 0) {
-      space.put_blanks(static_cast<std::size_t>(pending_blanks_));
-    }
-    pending_blanks_ = 0;
-  }
   // A text that does not fit the record.
-  void split_text(RecordSpace& space, std::string_view text);
-  [[gnu::noinline]] static void put_real_near_the_end(RecordSpace& space, const PrintedReal& real,
-                                                     std::size_t blanks);
+  [[gnu::noinline]] void split_text(RecordSpace& space, std::string_view text);
 
   int room_ = free_record_room;  // free columns in the current record
   int pending_blanks_ = 1;       // blanks owed before the next character; first the leading one

@@ -26,6 +26,9 @@ namespace {
 using lifecycle::RunTimeError;
 using lifecycle::Statement;
 
+// The units' memory runs on past their rooms as far as the layout may spill.
+static_assert(lifecycle::record_spill_bytes >= RecordSpace::spill_bytes);
+
 // --- Stage 1: where the records go -------------------------------------------------------
 
 [[gnu::noinline]] void begin_on_console(WriteStatement& statement) {

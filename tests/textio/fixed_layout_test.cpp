@@ -43,7 +43,8 @@ struct Laid {
 // Lays the items out as a statement does, one by one, in a space that notes record ends.
 Laid lay_out_fixed(const char* format, int length, const std::vector<std::string_view>& items) {
   std::vector<char> memory(40000);
-  RecordSpace space(memory.data(), memory.data() + memory.size(), RecordSpace::Ending::marked);
+  RecordSpace space(memory.data(), memory.data() + memory.size() - RecordSpace::spill_bytes,
+                    RecordSpace::Ending::marked);
   FixedLayout layout(format, length);
   for (const std::string_view item : items) {
     layout.place_item(space, item);
