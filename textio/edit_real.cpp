@@ -25,17 +25,19 @@ constexpr std::uint64_t pow10_16 = 10'000'000'000'000'000u;
 [[nodiscard]] PrintedReal round_to_printed_digits(Digits17 kept, bool negative) {
   assert(kept.digits >= pow10_16 && kept.digits < 10 * pow10_16);
   // Half up: a 17th digit of 5 or more lifts the quotient by ten to the next integer.
-  PrintedReal real{(kept.digits + 5) / 10, kept.decpt, negative,
-                   kept.decpt > 0 && kept.decpt < fixed_form_decpt_limit, Special::none};
+  const bool fixed = kept.decpt > 0 && kept.decpt < fixed_form_decpt_limit;
+  PrintedReal real{(kept.digits + 5) / 10, kept.decpt, 0, negative, fixed, Special::none};
   if (real.digits == pow10_16) {
     real.digits = pow10_15;
     ++real.decpt;
   }
+  real.length = (negative ? 1 : 0) + (fixed ? real.decpt + 1 + real_fraction_digits
+                                            : exponent_text_length);
   return real;
 }
 
 // Zero of either sign: the digit 0 in exponent form, exponent 0.
-constexpr PrintedReal printed_zero{0, 1, false, false, Special::none};
+constexpr PrintedReal printed_zero{0, 1, exponent_text_length, false, false, Special::none};
 
 void write_exponent(int exponent, char* out) {
   assert(std::abs(exponent) < 1000);
@@ -53,7 +55,7 @@ PrintedReal round_for_printing(double value) {
   const auto biased_exponent = static_cast<int>((bits >> 52) & 0x7FF);
   const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
   if (biased_exponent == 0x7FF) {
-    return {0, 1, false, false, special_kind(bits)};
+    return {0, 1, special_text_length, false, false, special_kind(bits)};
   }
   if (biased_exponent == 0 && fraction == 0) {
     return printed_zero;  // a negative zero loses its sign
@@ -71,7 +73,7 @@ PrintedReal round_for_printing(const DecimalForm& form) {
     for (const Special special : {Special::infinity, Special::signalling_nan,
                                   Special::indefinite, Special::quiet_nan}) {
       if (form.text() == marker_text(special)) {
-        return {0, 1, false, false, special};
+        return {0, 1, special_text_length, false, false, special};
       }
     }
     assert(false && "an invalid decimal form holds a marker");
@@ -102,7 +104,7 @@ void write_exponent_form(const char* run, int exponent, char* out) {
 }
 
 RealText text_of(const PrintedReal& real) {
-  RealText text{{}, real.length()};
+  RealText text{{}, real.length};
   write_real_text(real, text.chars.data());
   return text;
 }

@@ -23,6 +23,8 @@ constexpr int real_significant_digits = 16;
 // still fit the field with a sign.
 constexpr int fixed_form_decpt_limit = real_field_width - real_fraction_digits - 1;
 constexpr int special_text_length = 22;  // markers of infinities and NaNs, padded with '.'
+// One digit, the point, 15 digits, "E", the exponent's sign and 3 digits; one more with "-".
+constexpr int exponent_text_length = 2 + real_fraction_digits + 2 + real_exponent_digits;
 // The longest text: "-10000000." and 15 digits, when rounding to 16 digits carries a
 // fixed-form value just below 10 000 000 into an eighth integer digit.
 constexpr int real_text_capacity = 25;
@@ -33,22 +35,15 @@ constexpr std::size_t real_text_room = 32;
 
 // A real as it is printed, after both roundings: to 17 significant digits (in decimal.hpp),
 // then, half up again, to the 16 that are printed.
-// Sixteen bytes, so that it travels in two registers.
 struct PrintedReal {
   std::uint64_t digits;  // 10^15 <= digits < 10^16; 0 for zero
   int decpt;             // after the second rounding: |value| ~ 0.d1 d2 ... x 10^decpt
+  // Characters of the text: 22 for a marker, 22 in exponent form and decpt + 16 in fixed
+  // form, one more with "-".
+  int length;
   bool negative;         // the text starts with "-"
   bool fixed;            // fixed form, else exponent form; chosen before the second rounding
   Special special;       // infinities and NaNs, printed as their marker; none for numbers
-
-  // Characters of the text: 22 for a marker, 22 in exponent form and decpt + 16 in fixed
-  // form, one more with "-".
-  [[nodiscard]] int length() const {
-    if (special != Special::none) {
-      return special_text_length;
-    }
-    return (negative ? 1 : 0) + (fixed ? decpt + 1 + real_fraction_digits : 22);
-  }
 };
 
 [[nodiscard]] PrintedReal round_for_printing(double value);
@@ -60,7 +55,7 @@ struct PrintedReal {
 void write_marker_text(Special special, char* out);
 void write_exponent_form(const char* run, int exponent, char* out);
 
-// Writes the text of `real` at out[0 .. real.length()); may store up to real_text_room bytes.
+// Writes the text of `real` at out[0 .. real.length); may store up to real_text_room bytes.
 // The 16 digits are written once into a run followed by zeros (digits past the 16th print as
 // 0), then copied around the point in fixed-size moves:
 //   fixed, decpt k:  run[0..k) '.' run[k..k+15)

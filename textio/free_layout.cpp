@@ -47,7 +47,7 @@ static_assert(1 + real_text_capacity < free_record_room);
 // text over its tail, its scratch runs spilling behind (see record_space.hpp).
 void FreeLayout::place_real(RecordSpace& space, double value) {
   const PrintedReal real = round_for_printing(value);
-  const int length = real.length();
+  const int length = real.length;
   const int separator = after_number_ ? 1 : 0;
   const int width = separator + std::max(real_field_width, length);
   after_number_ = true;
