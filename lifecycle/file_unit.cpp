@@ -143,10 +143,10 @@ void connect_unit(std::int32_t number, std::string_view given_name) {
 
 FileUnit* find_unit(std::int32_t number) {
   UnitTable& table = run_state().units;
-  for (int i = table.closed; i < table.connected; ++i) {
-    FileUnit& unit = table.units[static_cast<std::size_t>(i)];
-    if (unit.number() == number) {
-      return &unit;
+  FileUnit* const end = table.units.data() + table.connected;
+  for (FileUnit* unit = table.units.data() + table.closed; unit != end; ++unit) {
+    if (unit->number() == number) {
+      return unit;
     }
   }
   return nullptr;
