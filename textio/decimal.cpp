@@ -209,20 +209,10 @@ Special special_kind(std::uint64_t bits) {
 }
 
 std::string_view marker_text(Special special) {
-  switch (special) {
-    case Special::infinity:
-      return "1#INF";
-    case Special::signalling_nan:
-      return "1#SNAN";
-    case Special::indefinite:
-      return "1#IND";
-    case Special::quiet_nan:
-      return "1#QNAN";
-    case Special::none:
-      break;
-  }
-  assert(false && "a number has no marker");
-  return {};
+  // In the order of the enumeration.
+  constexpr std::array<std::string_view, 5> markers = {"", "1#INF", "1#SNAN", "1#IND", "1#QNAN"};
+  assert(special != Special::none && "a number has no marker");
+  return markers[static_cast<std::size_t>(special)];
 }
 
 DecimalForm round_leading_digits(std::uint64_t leading, int decpt, char sign) {
