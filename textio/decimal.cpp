@@ -106,28 +106,36 @@ void write_digits(std::uint64_t value, std::array<char, decimal_form_digits>& di
 }  // namespace
 
 void write_sixteen_digits(std::uint64_t value, char* out) {
-  // Each step halves the width of the groups, all groups at once in the 16-bit lanes of one
-  // SSE2 register: four groups of four digits, eight of two, sixteen of one. The quotients
-  // come from the high halves of products with rounded-up reciprocals (x / 100 as
-  // x x 5243 / 2^19 for x below 10^4, x / 10 as x x 6554 / 2^16 for x below 100), exact in
-  // those ranges. The first digit ends in the lowest byte.
+  // Each step halves the width of the groups, all groups at once in the lanes of one SSE2
+  // register: two groups of eight digits, four of four, eight of two, sixteen of one. The
+  // quotients come from products with rounded-up reciprocals, exact in the ranges they see:
+  // x / 10^4 as x x 3518437209 / 2^45 for x below 2^32, x / 100 as x x 5243 / 2^19 for x
+  // below 10^4, x / 10 as x x 6554 / 2^16 for x below 100. The first digit ends in the
+  // lowest byte.
   static_assert(std::endian::native == std::endian::little, "digits are stored byte by byte");
   assert(value < 10'000'000'000'000'000u);
-  // Step 1: four groups of four digits, one in the low half of each 32-bit lane, in order.
-  const auto high = static_cast<std::uint32_t>(value / 100'000'000);
-  const auto low = static_cast<std::uint32_t>(value % 100'000'000);
-  const __m128i groups =
-      _mm_set_epi32(static_cast<int>(low % 10'000), static_cast<int>(low / 10'000),
-                    static_cast<int>(high % 10'000), static_cast<int>(high / 10'000));
-  // Step 2: each group g as g / 100 in the lane's low half and g % 100 in its high half.
-  const __m128i hundreds = _mm_srli_epi16(_mm_mulhi_epu16(groups, _mm_set1_epi32(5243)), 3);
-  const __m128i below_hundred = _mm_sub_epi16(groups, _mm_mullo_epi16(hundreds, _mm_set1_epi32(100)));
-  const __m128i pairs = _mm_or_si128(hundreds, _mm_slli_epi32(below_hundred, 16));
-  // Step 3: each pair p as p / 10 in the 16-bit lane's low byte and p % 10 in its high byte.
+  // Step 1: two groups of eight digits, one in each 64-bit lane.
+  constexpr std::uint64_t pow10_8 = 100'000'000;
+  const std::uint64_t high = value / pow10_8;
+  const __m128i eights = _mm_set_epi64x(static_cast<long long>(value - high * pow10_8),
+                                        static_cast<long long>(high));
+  // Step 2: each group of eight e as e / 10^4 in the 64-bit lane's low half and e % 10^4 in
+  // its high half: four groups of four, one to each 32-bit lane, in order.
+  const __m128i over_10000 =
+      _mm_srli_epi64(_mm_mul_epu32(eights, _mm_set1_epi64x(3'518'437'209)), 45);
+  const __m128i below_10000 =
+      _mm_sub_epi32(eights, _mm_mul_epu32(over_10000, _mm_set1_epi64x(10'000)));
+  const __m128i groups = _mm_or_si128(over_10000, _mm_slli_epi64(below_10000, 32));
+  // Step 3: each group of four g as g / 100 in the 32-bit lane's low half and g % 100 in its
+  // high half: eight pairs, one to each 16-bit lane.
+  const __m128i over_100 = _mm_srli_epi16(_mm_mulhi_epu16(groups, _mm_set1_epi32(5243)), 3);
+  const __m128i below_100 = _mm_sub_epi16(groups, _mm_mullo_epi16(over_100, _mm_set1_epi32(100)));
+  const __m128i pairs = _mm_or_si128(over_100, _mm_slli_epi32(below_100, 16));
+  // Step 4: each pair p as p / 10 in the 16-bit lane's low byte and p % 10 in its high byte.
   const __m128i tens = _mm_mulhi_epu16(pairs, _mm_set1_epi16(6554));
   const __m128i ones = _mm_sub_epi16(pairs, _mm_mullo_epi16(tens, _mm_set1_epi16(10)));
   const __m128i digits = _mm_or_si128(tens, _mm_slli_epi16(ones, 8));
-  // Step 4: '0' added to every byte.
+  // Step 5: '0' added to every byte.
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_add_epi8(digits, _mm_set1_epi8('0')));
 }
 
