@@ -132,7 +132,6 @@ void hand_to_console(const RecordSpace& space) {
 [[gnu::noinline]] void place_formatted_item(std::string_view item) {
   WriteStatement& statement = statement_state().write;
   statement.fixed->place_item(statement.space, item);
-  check_room();
 }
 
 // More than the space holds cannot be kept until the statement ends; for a unit that is not

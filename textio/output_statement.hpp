@@ -7,7 +7,8 @@
 // in the caller: begin, items and end are then a few instructions each, where calls would
 // cost as many again and reload the statement's state every time. Every other way (a format,
 // the console, a unit not connected, a statement too long for its room) is out of line, in
-// output_statement.cpp.
+// output_statement.cpp. A statement too long for its room is known when it ends: its items
+// place nothing once the room is full, and nothing of it reaches the unit.
 #pragma once
 
 #include <cstdint>
@@ -53,9 +54,6 @@ inline void write_text_item(const char* text, int length) {
     return;
   }
   statement.free->place_text(statement.space, item);
-  if (statement.space.full()) {
-    refuse_full_statement();
-  }
 }
 
 inline void write_real_item(double value) {
@@ -65,9 +63,6 @@ inline void write_real_item(double value) {
     return;
   }
   statement.free->place_real(statement.space, value);
-  if (statement.space.full()) {
-    refuse_full_statement();
-  }
 }
 
 inline void end_write() {
