@@ -103,7 +103,8 @@ void hand_to_console(const RecordSpace& space) {
 
 // Every statement but free format to a connected file: the console, a unit that is not
 // connected, a unit number out of range, a format.
-[[gnu::noinline]] void begin_unusual(std::int32_t unit, const char* format, int format_length) {
+[[gnu::noinline]] void begin_unusual(std::int32_t unit, lifecycle::FileUnit* file,
+                                     const char* format, int format_length) {
   WriteStatement& statement = statement_state().write;
   if (unit == console_unit) {
     begin_on_console(statement);
@@ -111,8 +112,8 @@ void hand_to_console(const RecordSpace& space) {
     if (unit < lifecycle::lowest_unit_number || unit > lifecycle::highest_unit_number) {
       lifecycle::run_time_error(RunTimeError::unit_out_of_range, Statement::generic);
     }
-    statement.unit = lifecycle::find_unit(unit);
-    if (statement.unit == nullptr) {
+    statement.unit = file;
+    if (file == nullptr) {
       begin_unconnected(statement);
     } else {
       statement.route = Route::free_to_file;

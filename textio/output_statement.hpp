@@ -24,7 +24,9 @@ namespace duopit::textio {
 constexpr std::int32_t console_unit = std::numeric_limits<std::int32_t>::min();
 
 // The ways out of line.
-void begin_unusual(std::int32_t unit, const char* format, int format_length);
+// `file` is the connected unit numbered `unit`, or null.
+void begin_unusual(std::int32_t unit, lifecycle::FileUnit* file, const char* format,
+                   int format_length);
 void place_formatted_item(std::string_view item);
 void refuse_full_statement();
 void end_unusual();
@@ -34,7 +36,7 @@ inline void begin_write(std::int32_t unit, const char* format = nullptr,
                         int format_length = 0) {
   lifecycle::FileUnit* const file = lifecycle::find_unit(unit);
   if (file == nullptr || format != nullptr) {
-    begin_unusual(unit, format, format_length);
+    begin_unusual(unit, file, format, format_length);
     return;
   }
   WriteStatement& statement = statement_state().write;

@@ -36,7 +36,7 @@ bool reserve_descriptor(int fd) {
 // One fstat answers both "is it open" and "what is it"; only a character device can be a
 // terminal, so only it is asked.
 HandleKind kind_of(int fd) {
-  struct stat info {};
+  struct stat info;  // filled by fstat; read only when it succeeded
   if (::fstat(fd, &info) != 0) {
     return HandleKind::closed;
   }
@@ -196,7 +196,7 @@ OpenResult PosixPlatform::open(const char* name, Disposition disposition, Access
   // A directory is not a file, whatever access was asked for; and a file without any write
   // permission is read-only for every user, the superuser included, as it is on platforms
   // where read-only is an attribute of the file.
-  struct stat info {};
+  struct stat info;  // filled by fstat; read only when it succeeded
   const bool refused = ::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) ||
                        (access != Access::read_only && S_ISREG(info.st_mode) &&
                         (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0);
@@ -219,7 +219,7 @@ OsError PosixPlatform::hold_for_writing(FileHandle handle) {
 }
 
 SizeResult PosixPlatform::file_size(FileHandle handle) {
-  struct stat info {};
+  struct stat info;  // filled by fstat; read only when it succeeded
   if (::fstat(handle, &info) != 0) {
     return {0, classify_errno(errno)};
   }
