@@ -1,8 +1,9 @@
-// lifecycle/file_unit.hpp — units connected to files: the connection (existence test, one
-// open with its read-only and write-only fallbacks), the cut of an existing file at the first
-// write statement, the 1024-byte record buffer written only when a byte arrives for a full
-// buffer and at close, and the closing at termination. Every failure ends the run through
-// the run-time error path; nothing is returned to the caller.
+// lifecycle/file_unit.hpp — units connected to files: the connection (one open, whose answer
+// also settles whether the file existed, with its read-only and write-only fallbacks), the
+// cut of an existing file at the first write statement, the 1024-byte record buffer written
+// only when a byte arrives for a full buffer and at close, and the closing at termination.
+// Every failure ends the run through the run-time error path; nothing is returned to the
+// caller.
 #pragma once
 
 #include <array>

@@ -12,11 +12,15 @@ namespace duopit::platform {
 
 enum class StdStream { input = 0, output = 1, error = 2 };
 
-// What a standard handle is connected to, as far as the program cares.
+// What a standard handle is connected to, as far as the program cares. Whether a handle is
+// a terminal matters for standard input (a typed line is read and refused differently), and
+// for standard output only when standard input is a terminal (then both on terminals share
+// one console unit); for standard error it never does. A platform need not ask where it
+// does not matter, and may report such a handle as a file.
 enum class HandleKind {
   terminal,  // a character device that is an interactive terminal
   pipe,      // a pipe or socket
-  file,      // a disk file, or a character device that is not a terminal
+  file,      // a disk file, or a character device that is not a terminal (or not asked)
   closed,    // the descriptor was not open when the process started
 };
 
