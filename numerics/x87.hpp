@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 namespace duopit::numerics {
 
@@ -53,15 +54,21 @@ constexpr std::uint16_t error_summary = 0x0080;  // status word: an unmasked fau
 
 // The program's own arithmetic. A trap (an unmasked fault) ends the run with its number.
 //
+// Each operand is loaded as it is held: an extended real with fldt, any other number as a
+// 64-bit real with fldl, which holds the program's reals and small integers exactly. So a
+// 64-bit real is not first widened into a temporary of its own.
+template <typename T>
+using Operand = std::conditional_t<std::is_same_v<T, Extended>, Extended, double>;
+
 // a op b for one of the popping x87 instructions; `b` is loaded first, so the instruction
 // sees a in st(0) and b in st(1) and leaves a op b.
-#define DUOPIT_X87_BINARY(instruction)                                              \
+#define DUOPIT_X87_BINARY(instruction, load_a, load_b)                              \
   Extended result;                                                                 \
   std::uint16_t status;                                                            \
   std::uint16_t control;                                                           \
   asm volatile(                                                                    \
-      "fldt %[b]\n\t"                                                              \
-      "fldt %[a]\n\t" instruction                                                  \
+      load_b " %[b]\n\t"                                                            \
+      load_a " %[a]\n\t" instruction                                                \
       "\n\t"                                                                       \
       "fnstsw %%ax\n\t"                                                            \
       "testb $0x80, %%al\n\t"                                                      \
@@ -84,11 +91,31 @@ constexpr std::uint16_t error_summary = 0x0080;  // status word: an unmasked fau
   }                                                                                \
   return result;
 
-[[nodiscard]] inline Extended add(Extended a, Extended b) { DUOPIT_X87_BINARY("faddp") }
-[[nodiscard]] inline Extended sub(Extended a, Extended b) { DUOPIT_X87_BINARY("fsubp") }
-[[nodiscard]] inline Extended mul(Extended a, Extended b) { DUOPIT_X87_BINARY("fmulp") }
-[[nodiscard]] inline Extended div(Extended a, Extended b) { DUOPIT_X87_BINARY("fdivp") }
+// The operation `name` for every pair of operand types, each with its own loads.
+#define DUOPIT_X87_OPERATION(name, instruction)                                     \
+  template <typename A, typename B>                                                \
+  [[nodiscard]] inline Extended name(A a_value, B b_value) {                       \
+    const Operand<A> a = a_value;                                                  \
+    const Operand<B> b = b_value;                                                  \
+    constexpr bool real_a = std::is_same_v<Operand<A>, double>;                    \
+    constexpr bool real_b = std::is_same_v<Operand<B>, double>;                    \
+    if constexpr (real_a && real_b) {                                              \
+      DUOPIT_X87_BINARY(instruction, "fldl", "fldl")                               \
+    } else if constexpr (real_a) {                                                 \
+      DUOPIT_X87_BINARY(instruction, "fldl", "fldt")                               \
+    } else if constexpr (real_b) {                                                 \
+      DUOPIT_X87_BINARY(instruction, "fldt", "fldl")                               \
+    } else {                                                                       \
+      DUOPIT_X87_BINARY(instruction, "fldt", "fldt")                               \
+    }                                                                              \
+  }
 
+DUOPIT_X87_OPERATION(add, "faddp")
+DUOPIT_X87_OPERATION(sub, "fsubp")
+DUOPIT_X87_OPERATION(mul, "fmulp")
+DUOPIT_X87_OPERATION(div, "fdivp")
+
+#undef DUOPIT_X87_OPERATION
 #undef DUOPIT_X87_BINARY
 
 // Stores an extended value as a 64-bit real: rounds to 53 bits and to the real's exponent range.
