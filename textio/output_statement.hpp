@@ -34,12 +34,18 @@ void end_unusual();
 // `format` null: free format. `format_length` -1: the format runs to its first NUL.
 inline void begin_write(std::int32_t unit, const char* format = nullptr,
                         int format_length = 0) {
-  lifecycle::FileUnit* const file = lifecycle::find_unit(unit);
+  WriteStatement& statement = statement_state().write;
+  // The unit of the statement before is looked at first: a report writes all its records to
+  // one unit. Units stay connected to the end of the run, so it is the one the table would
+  // give for its number.
+  lifecycle::FileUnit* file = statement.unit;
+  if (file == nullptr || file->number() != unit) {
+    file = lifecycle::find_unit(unit);
+  }
   if (file == nullptr || format != nullptr) {
     begin_unusual(unit, file, format, format_length);
     return;
   }
-  WriteStatement& statement = statement_state().write;
   statement.route = Route::free_to_file;
   statement.unit = file;
   statement.fixed = nullptr;

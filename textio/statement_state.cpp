@@ -9,4 +9,11 @@ constinit StatementState state{};
 
 StatementState& statement_state() { return state; }
 
+void reset_statement_state() {
+  state.write = WriteStatement{};
+  state.formats = {};
+  state.next_replaced = 0;
+  state.read.reset();
+}
+
 }  // namespace duopit::textio

@@ -37,7 +37,9 @@ struct CheckedFormat {
 // The write statement in progress, from begin_write to end_write; statements do not nest.
 struct WriteStatement {
   Route route;
-  lifecycle::FileUnit* unit;  // the file unit; null for the console and a unit not connected
+  // The file unit; null for the console and a unit not connected. Kept after the statement:
+  // the next one looks at it first.
+  lifecycle::FileUnit* unit;
   RecordSpace space;          // where the records are laid out: see record_space.hpp
   std::optional<FreeLayout> free;
   FixedLayout* fixed;                 // under a format: a kept format's layout, or `unkept`
@@ -56,5 +58,9 @@ struct StatementState {
 };
 
 [[nodiscard]] StatementState& statement_state();
+
+// Back to the state of a process that has not started: for tests that run the program's
+// layers more than once in one process, with lifecycle::reset_run_state.
+void reset_statement_state();
 
 }  // namespace duopit::textio

@@ -13,6 +13,7 @@
 #include "lifecycle/termination.hpp"
 #include "numerics/x87.hpp"
 #include "support/fake_platform.hpp"
+#include "textio/statement_state.hpp"
 
 namespace duopit::testing {
 
@@ -23,6 +24,7 @@ class RunEnvironment {
       : saved_control_(numerics::control_word()) {
     os.kinds = {input, output, platform::HandleKind::pipe};
     lifecycle::reset_run_state();
+    textio::reset_statement_state();
     lifecycle::install_platform(os);
     lifecycle::set_up_console(input == platform::HandleKind::terminal &&
                               output == platform::HandleKind::terminal);

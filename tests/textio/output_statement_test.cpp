@@ -82,6 +82,27 @@ TEST(WriteStatement, NothingReachesTheUnitBeforeEndWrite) {
   });
 }
 
+// Statements alternate between units: each reaches its own, and a number that no unit has is
+// refused even right after a statement to a unit that was found.
+TEST(WriteStatement, EachStatementReachesItsOwnUnit) {
+  RunEnvironment env;
+  const auto status = env.run_to_exit([] {
+    lifecycle::connect_unit(100, "first.dat");
+    lifecycle::connect_unit(7, "second.dat");
+    for (const std::int32_t unit : {100, 7, 7, 100}) {
+      begin_write(unit);
+      write_text_item(unit == 100 ? "a" : "b", 1);
+      end_write();
+    }
+    begin_write(8);
+    end_write();
+  });
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(env.os.files["first.dat"].content, " a\r\n a\r\n");
+  EXPECT_EQ(env.os.files["second.dat"].content, " b\r\n b\r\n");
+  EXPECT_EQ(env.os.error, "\r\nrun-time error F6419\r\n- unit not connected\r\n");
+}
+
 struct StatementErrorCase {
   const char* name;
   std::int32_t unit;
