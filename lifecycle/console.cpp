@@ -35,7 +35,7 @@ class StandardConsolePort final : public ConsolePort {
 };
 
 // The one port of the run. It holds no state: everything it does goes to the platform.
-StandardConsolePort standard_port;
+constinit StandardConsolePort standard_port;
 
 }  // namespace
 
