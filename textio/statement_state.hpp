@@ -22,7 +22,7 @@ namespace duopit::textio {
 enum class Route : unsigned char {
   free_to_file,  // free format to a connected file unit: the report's usual way
   formatted,     // under a format, to the console or a file unit
-  free_to_console,
+  free_to_console,  // free format to the console
   unconnected,   // to a unit that no open connected: nothing is kept, the end says so
 };
 
