@@ -5,12 +5,9 @@
 #include "numerics/x87.hpp"
 #include "orientation/report.hpp"
 
-namespace {
-// The process's platform layer; it lives until the process ends.
-duopit::platform::NativePlatform native_platform;
-}  // namespace
-
 int main(int argc, char** argv) {
+  // The platform lives in this frame, which the process never leaves: run_program ends it.
+  duopit::platform::NativePlatform native_platform;
   duopit::lifecycle::run_program(native_platform,
                                  {duopit::numerics::set_run_precision,
                                   duopit::numerics::enable_run_traps},

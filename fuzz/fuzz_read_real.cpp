@@ -241,8 +241,7 @@ duopit::testing::FakeConsole make_port(bool terminal, std::size_t piece, std::st
 }
 
 void check_unit(const duopit::lifecycle::ConsoleUnit& unit, std::string_view input) {
-  if (unit.line_last < -1 || unit.line_last >= 132 || unit.line_pos < 0 ||
-      unit.line_pos > unit.line_last + 1) {
+  if (!unit.input_in_bounds()) {
     mismatch("buffer indices out of range", input);
   }
 }
@@ -293,11 +292,10 @@ void check_read_statement(std::string_view input) {
   const std::string_view bytes = input.substr(1);
   const bool terminal = (mode & 1) != 0;
   const std::size_t piece = 1 + (mode >> 3) * 132 / 32;
-  duopit::lifecycle::ConsoleUnit unit;
-  unit.line_open = (mode & 2) != 0;
-  unit.line_continues = (mode & 4) != 0;
-  const bool was_open = unit.line_open;
-  const bool continued = unit.line_continues;
+  duopit::lifecycle::ConsoleUnit unit =
+      duopit::testing::console_unit_with_line((mode & 2) != 0, (mode & 4) != 0);
+  const bool was_open = unit.line_open();
+  const bool continued = unit.line_continues();
   duopit::testing::FakeConsole port = make_port(terminal, piece, bytes);
   duopit::textio::ReadStatement statement(unit, port);
   ReadStatus status = ReadStatus::ok;
@@ -312,7 +310,7 @@ void check_read_statement(std::string_view input) {
   if (status == ReadStatus::ok) {
     status = statement.finish();
     check_unit(unit, input);
-    if (status == ReadStatus::ok && unit.line_open) {
+    if (status == ReadStatus::ok && unit.line_open()) {
       mismatch("a finished read left the console line open", input);
     }
   }

@@ -1,9 +1,10 @@
-// lifecycle/console.cpp — the run's console units and the port that joins them to the
-// platform's standard handles. A failed console write is not an error of the run: the
-// prompt and the line ends are for the eye, and losing them must not cost the report.
+// lifecycle/console.cpp — the console line's ends, the run's console units and the port that
+// joins them to the platform's standard handles. A failed console write is not an error of
+// the run: the prompt and the line ends are for the eye, and losing them must not cost the
+// report.
 #include "lifecycle/console.hpp"
 
-#include "lifecycle/process_state.hpp"
+#include "lifecycle/run_state.hpp"
 
 namespace duopit::lifecycle {
 namespace {
@@ -11,14 +12,14 @@ namespace {
 class StandardConsolePort final : public ConsolePort {
  public:
   platform::IoResult read_input(char* buffer, std::size_t max) override {
-    return platform::current().read_std(platform::StdStream::input, buffer, max);
+    return os().read_std(platform::StdStream::input, buffer, max);
   }
 
   void write_output(std::string_view bytes) override {
-    platform::Platform& os = platform::current();
+    platform::Platform& platform = os();
     while (!bytes.empty()) {
       const platform::IoResult result =
-          os.write_std(platform::StdStream::output, bytes.data(), bytes.size());
+          platform.write_std(platform::StdStream::output, bytes.data(), bytes.size());
       if (result.error != platform::OsError::none || result.bytes == 0) {
         return;
       }
@@ -26,24 +27,42 @@ class StandardConsolePort final : public ConsolePort {
     }
   }
 
-  void discard_typed_line() override { platform::current().discard_typed_line(); }
+  void discard_typed_line() override { os().discard_typed_line(); }
 
   bool input_is_terminal() const override {
-    return platform::current().std_kind(platform::StdStream::input) ==
-           platform::HandleKind::terminal;
+    return os().std_kind(platform::StdStream::input) == platform::HandleKind::terminal;
   }
 };
 
-// Stateless; the one port of the run.
-StandardConsolePort standard_port;
+// The one port of the run. It holds no state: everything it does goes to the platform.
+constinit StandardConsolePort standard_port;
 
 }  // namespace
 
-ConsoleUnit& console_input_unit() { return process_state().console_input; }
+void ConsoleUnit::begin_input(ConsolePort& port) {
+  if (!line_open_) {
+    return;
+  }
+  if (!line_continues_) {
+    port.write_output("\r\n");
+  }
+  line_continues_ = false;
+  drop_input();
+}
+
+void ConsoleUnit::end_line(ConsolePort& port) const {
+  if (line_open_) {
+    port.write_output("\r\n");
+  }
+}
+
+void set_up_console(bool shared) { run_state().console.shared = shared; }
+
+ConsoleUnit& console_input_unit() { return run_state().console.input; }
 
 ConsoleUnit& console_output_unit() {
-  ProcessState& state = process_state();
-  return state.console_shared ? state.console_input : state.console_output;
+  ConsoleUnits& console = run_state().console;
+  return console.shared ? console.input : console.output;
 }
 
 ConsolePort& console_port() { return standard_port; }

@@ -27,26 +27,18 @@ void write_console_record(std::string_view record, bool terminated, ConsoleUnit&
     record = " ";
   }
   std::size_t piece = console_buffer_bytes;
-  if (!unit.line_continues) {
-    port.write_output(carriage_control_prefix(record.front(), unit.line_open));
+  if (!unit.line_continues()) {
+    port.write_output(carriage_control_prefix(record.front(), unit.line_open()));
     record.remove_prefix(1);
     piece -= 1;
   }
   do {
     const std::size_t count = std::min(piece, record.size());
-    port.write_output(record.substr(0, count));
+    port.write_output({record.data(), count});
     record.remove_prefix(count);
     piece = console_buffer_bytes;
   } while (!record.empty());
-  unit.line_open = true;
-  unit.line_continues = !terminated;
-}
-
-void end_console_line() {
-  ConsoleUnit& unit = console_output_unit();
-  if (unit.line_open) {
-    console_port().write_output("\r\n");
-  }
+  unit.end_record(terminated);
 }
 
 }  // namespace duopit::lifecycle

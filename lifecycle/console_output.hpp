@@ -4,16 +4,11 @@
 // record's prefix, by console input, or at termination.
 #pragma once
 
-#include <cstddef>
 #include <string_view>
 
 #include "lifecycle/console.hpp"
 
 namespace duopit::lifecycle {
-
-// The most bytes one console write statement may lay out: its records wait in the console's
-// record buffer until the statement ends.
-constexpr std::size_t console_statement_bytes = 1024;
 
 // The bytes written in place of carriage-control character `control`.
 [[nodiscard]] std::string_view carriage_control_prefix(char control, bool line_open);
@@ -24,8 +19,5 @@ constexpr std::size_t console_statement_bytes = 1024;
 // continues the same line.
 void write_console_record(std::string_view record, bool terminated, ConsoleUnit& unit,
                           ConsolePort& port);
-
-// At termination: CR LF on standard output if the console output line is open.
-void end_console_line();
 
 }  // namespace duopit::lifecycle

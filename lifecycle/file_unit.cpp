@@ -2,22 +2,14 @@
 #include "lifecycle/file_unit.hpp"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 
+#include "lifecycle/run_state.hpp"
 #include "lifecycle/run_time_error.hpp"
 
 namespace duopit::lifecycle {
 namespace {
-
-// The flags first, so that they share a page with the first unit.
-struct UnitTable {
-  std::array<bool, max_connected_units> in_use{};
-  std::array<FileUnit, max_connected_units> units{};
-};
-
-// The units connected in this run: termination closes them all, so they live for the
-// whole process.
-UnitTable table;
 
 RunTimeError open_error(platform::OsError error) {
   using platform::OsError;
@@ -60,7 +52,7 @@ RunTimeError write_error(platform::OsError error) {
 // stores nothing and reports no error means the device is full.
 platform::OsError write_all(platform::FileHandle handle, const char* data, std::size_t size,
                             std::uint64_t& position) {
-  platform::Platform& os = platform::current();
+  platform::Platform& os = lifecycle::os();
   while (size > 0) {
     const platform::IoResult result = os.write_file(handle, data, size);
     position += result.bytes;
@@ -79,13 +71,13 @@ platform::OsError write_all(platform::FileHandle handle, const char* data, std::
 }  // namespace
 
 std::string_view trim_file_name(std::string_view name) {
-  name = name.substr(0, std::min(name.size(), max_file_name_bytes));
+  name = {name.data(), std::min(name.size(), max_file_name_bytes)};
   const std::size_t first = name.find_first_not_of(' ');
   if (first == std::string_view::npos) {
     return {};
   }
   const std::size_t last = name.find_last_not_of(' ');
-  return name.substr(first, last - first + 1);
+  return {name.data() + first, last - first + 1};
 }
 
 void connect_unit(std::int32_t number, std::string_view given_name) {
@@ -93,18 +85,18 @@ void connect_unit(std::int32_t number, std::string_view given_name) {
     return;
   }
   const std::string_view name = trim_file_name(given_name);
-  const auto free_slot = std::find(table.in_use.begin(), table.in_use.end(), false);
-  if (free_slot == table.in_use.end()) {
+  UnitTable& table = run_state().units;
+  if (table.connected == max_connected_units) {
     run_time_error(RunTimeError::unit_table_full, Statement::open, name);
   }
-  FileUnit& unit = table.units[static_cast<std::size_t>(free_slot - table.in_use.begin())];
-  unit = FileUnit{};
+  FileUnit& unit = table.units[static_cast<std::size_t>(table.connected)];
+  assert(unit.name_length_ == 0 && unit.used_ == 0);  // never taken before in this run
   unit.number_ = number;
   std::memcpy(unit.name_.data(), name.data(), name.size());
   unit.name_[name.size()] = '\0';
   unit.name_length_ = name.size();
 
-  platform::Platform& os = platform::current();
+  platform::Platform& os = lifecycle::os();
   // No action was asked for: read and write, else read only, else write only.
   constexpr std::array<std::pair<platform::Access, FileAction>, 3> attempts{{
       {platform::Access::read_write, FileAction::read_write},
@@ -146,23 +138,22 @@ void connect_unit(std::int32_t number, std::string_view given_name) {
   }
   unit.handle_ = opened.handle;
   unit.write_mode_ = unit.status_ == FileStatus::new_file;  // nothing to cut in a new file
-  *free_slot = true;
+  ++table.connected;
 }
 
 FileUnit* find_unit(std::int32_t number) {
-  for (std::size_t i = 0; i < table.units.size(); ++i) {
-    if (table.in_use[i] && table.units[i].number() == number) {
-      return &table.units[i];
+  UnitTable& table = run_state().units;
+  FileUnit* const end = table.units.data() + table.connected;
+  for (FileUnit* unit = table.units.data() + table.closed; unit != end; ++unit) {
+    if (unit->number() == number) {
+      return unit;
     }
   }
   return nullptr;
 }
 
-void FileUnit::begin_statement() {
-  if (write_mode_) {
-    return;
-  }
-  platform::Platform& os = platform::current();
+[[gnu::noinline]] void FileUnit::cut_old_file() {
+  platform::Platform& os = lifecycle::os();
   const platform::SizeResult length = os.file_size(handle_);
   platform::OsError error = length.error;
   if (error == platform::OsError::none && length.size != position_) {
@@ -177,9 +168,7 @@ void FileUnit::begin_statement() {
   write_mode_ = true;
 }
 
-void FileUnit::take_records(std::size_t size) {
-  used_ += size;
-  data_pending_ = data_pending_ || size > 0;
+[[gnu::noinline]] void FileUnit::write_full_blocks() {
   while (used_ > file_buffer_bytes) {
     const std::size_t behind = used_ - file_buffer_bytes;
     used_ = file_buffer_bytes;
@@ -188,7 +177,6 @@ void FileUnit::take_records(std::size_t size) {
     }
     std::memmove(buffer_.data(), buffer_.data() + file_buffer_bytes, behind);
     used_ = behind;
-    data_pending_ = true;
   }
 }
 
@@ -197,7 +185,6 @@ bool FileUnit::write_buffer(bool at_close) {
   // The block is given up whatever happens: a failed block is reported once and is not
   // written again when the unit is closed at exit, and nothing laid out behind it follows.
   used_ = 0;
-  data_pending_ = false;
   const platform::OsError error = write_all(handle_, buffer_.data(), size, position_);
   if (error != platform::OsError::none) {
     run_time_error(write_error(error), at_close ? Statement::close : Statement::write, name());
@@ -207,25 +194,21 @@ bool FileUnit::write_buffer(bool at_close) {
 }
 
 void FileUnit::close() {
-  if (data_pending_) {
+  if (used_ > 0) {
     write_buffer(true);
   }
   write_mode_ = false;
-  (void)platform::current().close(handle_);
+  (void)os().close(handle_);
   handle_ = platform::no_file;
 }
 
 void close_all_units() {
-  for (std::size_t i = 0; i < table.units.size(); ++i) {
-    if (table.in_use[i]) {
-      // Leaves the table before closing, so that an error in the close does not make the
-      // unit be closed again.
-      table.in_use[i] = false;
-      table.units[i].close();
-    }
+  UnitTable& table = run_state().units;
+  while (table.closed < table.connected) {
+    // Leaves the table before closing, so that an error in the close does not make the
+    // unit be closed again.
+    table.units[static_cast<std::size_t>(table.closed++)].close();
   }
 }
-
-void reset_unit_table() { table = UnitTable{}; }
 
 }  // namespace duopit::lifecycle

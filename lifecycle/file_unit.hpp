@@ -1,8 +1,9 @@
-// lifecycle/file_unit.hpp — units connected to files: the connection (existence test, one
-// open with its read-only and write-only fallbacks), the cut of an existing file at the first
-// write statement, the 1024-byte record buffer written only when a byte arrives for a full
-// buffer and at close, and the closing at termination. Every failure ends the run through
-// the run-time error path; nothing is returned to the caller.
+// lifecycle/file_unit.hpp — units connected to files: the connection (one open, whose answer
+// also settles whether the file existed, with its read-only and write-only fallbacks), the
+// cut of an existing file at the first write statement, the 1024-byte record buffer written
+// only when a byte arrives for a full buffer and at close, and the closing at termination.
+// Every failure ends the run through the run-time error path; nothing is returned to the
+// caller.
 #pragma once
 
 #include <array>
@@ -10,14 +11,12 @@
 #include <cstdint>
 #include <string_view>
 
+#include "lifecycle/record_room.hpp"
 #include "platform/platform.hpp"
 
 namespace duopit::lifecycle {
 
 constexpr std::size_t file_buffer_bytes = 1024;
-// The most bytes one write statement may lay out: its records wait in the buffer, behind the
-// bytes it holds, until the statement ends.
-constexpr std::size_t statement_room_bytes = 1024;
 constexpr std::size_t max_file_name_bytes = 259;
 constexpr int max_connected_units = 61;
 constexpr std::int32_t lowest_unit_number = -32767;
@@ -30,14 +29,25 @@ class FileUnit {
  public:
   // Before a write statement's records: the first one cuts an existing file at the write
   // position, so no old content survives behind the new records.
-  void begin_statement();
+  void begin_statement() {
+    if (!write_mode_) [[unlikely]] {
+      cut_old_file();
+    }
+  }
   // Where a write statement lays out its records, terminators (CR LF) included: the buffer
-  // behind the bytes it holds, up to records_end().
+  // behind the bytes it holds, up to records_end(), which record_spill_bytes follow.
   [[nodiscard]] char* records_begin() { return buffer_.data() + used_; }
-  [[nodiscard]] char* records_end() { return buffer_.data() + buffer_.size(); }
+  [[nodiscard]] char* records_end() {
+    return buffer_.data() + file_buffer_bytes + statement_room_bytes;
+  }
   // The `size` bytes laid out at records_begin() join the buffer. Each full 1024-byte block
   // is written as a byte arrives behind it, so a buffer filled exactly waits for the next.
-  void take_records(std::size_t size);
+  void take_records(std::size_t size) {
+    used_ += size;
+    if (used_ > file_buffer_bytes) [[unlikely]] {
+      write_full_blocks();
+    }
+  }
   // Writes what the buffer holds and closes the handle; errors as CLOSE.
   void close();
 
@@ -49,6 +59,8 @@ class FileUnit {
 
  private:
   friend void connect_unit(std::int32_t, std::string_view);
+  void cut_old_file();
+  void write_full_blocks();
   // Writes the bytes the buffer holds and gives the buffer up, whatever happens; false when
   // the write failed and the error path returned (during termination).
   bool write_buffer(bool at_close);
@@ -58,14 +70,22 @@ class FileUnit {
   std::size_t name_length_ = 0;
   // Every member starts at zero, so that the table of units costs no page until it is used.
   platform::FileHandle handle_ = 0;  // meaningful only while the unit is connected
-  std::size_t used_ = 0;  // at most file_buffer_bytes between statements
-  bool data_pending_ = false;
+  std::size_t used_ = 0;  // bytes the buffer holds: at most file_buffer_bytes between statements
   bool write_mode_ = false;
   std::uint64_t position_ = 0;  // file offset of the buffer's first byte
   FileStatus status_ = FileStatus::new_file;
   FileAction action_ = FileAction::read_write;
   // Last, so that the unit's other members and the part of the buffer in use share pages.
-  std::array<char, file_buffer_bytes + statement_room_bytes> buffer_{};
+  std::array<char, file_buffer_bytes + statement_room_bytes + record_spill_bytes> buffer_{};
+};
+
+// The units of a run, in the run's state. Units are connected in the order of the table and
+// closed only when the run ends, so a slot is taken once: it is still as the run's state
+// began, all zero, when its unit is connected.
+struct UnitTable {
+  int connected = 0;  // units [0, connected) have been connected
+  int closed = 0;     // units [0, closed) have been closed again, at the run's end
+  std::array<FileUnit, max_connected_units> units{};
 };
 
 // The file name as connected: at most 259 characters, leading and trailing blanks removed.
@@ -79,8 +99,5 @@ void connect_unit(std::int32_t number, std::string_view name);
 
 // Closes every connected unit in the order of the table (termination).
 void close_all_units();
-
-// Forgets every connection without closing (tests).
-void reset_unit_table();
 
 }  // namespace duopit::lifecycle

@@ -6,8 +6,8 @@
 #include <array>
 #include <cstddef>
 
+#include "lifecycle/run_state.hpp"
 #include "lifecycle/termination.hpp"
-#include "platform/platform.hpp"
 
 namespace duopit::lifecycle {
 namespace {
@@ -105,7 +105,7 @@ bool shows_file_name(Statement statement) {
 // One write call per piece, untranslated; failures are ignored on purpose.
 void put_error(std::string_view piece) {
   if (!piece.empty()) {
-    (void)platform::current().write_std(platform::StdStream::error, piece.data(), piece.size());
+    (void)os().write_std(platform::StdStream::error, piece.data(), piece.size());
   }
 }
 
@@ -141,7 +141,7 @@ void run_time_error(RunTimeError error, Statement statement, std::string_view fi
 
 void fatal_startup_error(RunTimeError error) {
   write_message(entry(error).code, Statement::startup, {}, entry(error).text);
-  platform::end_process(255);
+  end_process(255);
 }
 
 }  // namespace duopit::lifecycle

@@ -1,11 +1,12 @@
 // lifecycle/startup.cpp — start-up, in order: the platform's process set-up, the answer to
-// a command line that is not a plain run, 53-bit precision, the console unit, the arithmetic traps, a second console unit when standard
-// input and standard output are not both terminals, the termination routine; then the
-// computation, once. No console interrupt handler is installed: an interrupt ends the
+// a command line that is not a plain run, 53-bit precision, the arithmetic traps, the console
+// units (one shared unit when standard input and standard output are both terminals, else
+// two), the termination routine; then the computation, once. No console interrupt handler is installed: an interrupt ends the
 // process by the platform's default action, without termination.
 #include "lifecycle/startup.hpp"
 
-#include "lifecycle/process_state.hpp"
+#include "lifecycle/console.hpp"
+#include "lifecycle/run_state.hpp"
 #include "lifecycle/run_time_error.hpp"
 #include "lifecycle/termination.hpp"
 
@@ -30,9 +31,9 @@ bool write_all(platform::Platform& os, platform::StdStream stream, std::string_v
   using platform::StdStream;
   switch (command.request) {
     case Request::help:
-      platform::end_process(write_all(os, StdStream::output, help_text()) ? 0 : 1);
+      end_process(write_all(os, StdStream::output, help_text()) ? 0 : 1);
     case Request::version:
-      platform::end_process(write_all(os, StdStream::output, version_text()) ? 0 : 1);
+      end_process(write_all(os, StdStream::output, version_text()) ? 0 : 1);
     case Request::usage_error:
     case Request::run:
       break;
@@ -40,14 +41,14 @@ bool write_all(platform::Platform& os, platform::StdStream stream, std::string_v
   (void)(write_all(os, StdStream::error, usage_error_head) &&
          write_all(os, StdStream::error, {command.shown.data(), command.shown_length}) &&
          write_all(os, StdStream::error, usage_error_tail));
-  platform::end_process(usage_error_status);
+  end_process(usage_error_status);
 }
 
 }  // namespace
 
 void run_program(platform::Platform& os, ArithmeticSetup arithmetic, void (*computation)(),
                  const CommandLine& command) {
-  platform::install(os);
+  install_platform(os);
   if (os.prepare_process() != platform::OsError::none) {
     fatal_startup_error(RunTimeError::startup_no_resources);
   }
@@ -56,12 +57,9 @@ void run_program(platform::Platform& os, ArithmeticSetup arithmetic, void (*comp
   }
   arithmetic.set_precision();
 
-  ProcessState& state = process_state();
-  state.console_input = ConsoleUnit{};
   arithmetic.enable_traps();
-  state.console_shared = os.std_kind(platform::StdStream::input) == platform::HandleKind::terminal &&
-                         os.std_kind(platform::StdStream::output) == platform::HandleKind::terminal;
-  state.console_output = ConsoleUnit{};
+  set_up_console(os.std_kind(platform::StdStream::input) == platform::HandleKind::terminal &&
+                 os.std_kind(platform::StdStream::output) == platform::HandleKind::terminal);
   register_exit_routine(termination_routine);
 
   computation();

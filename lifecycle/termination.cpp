@@ -3,49 +3,48 @@
 
 #include <cassert>
 
-#include "lifecycle/console_output.hpp"
+#include "lifecycle/console.hpp"
 #include "lifecycle/file_unit.hpp"
-#include "lifecycle/process_state.hpp"
-#include "platform/platform.hpp"
+#include "lifecycle/run_state.hpp"
 
 namespace duopit::lifecycle {
 namespace {
 
 // Runs the exit routines not yet run, most recent first, then ends the process.
 [[noreturn]] void continue_exit() {
-  ProcessState& state = process_state();
+  RunState& state = run_state();
   while (state.exit_routine_count > 0) {
     const ExitRoutine routine = state.exit_routines[--state.exit_routine_count];
     routine();
   }
-  platform::end_process(state.exit_status);
+  end_process(state.exit_status);
 }
 
 }  // namespace
 
 void register_exit_routine(ExitRoutine routine) {
-  ProcessState& state = process_state();
+  RunState& state = run_state();
   assert(state.exit_routine_count < max_exit_routines);
   state.exit_routines[state.exit_routine_count++] = routine;
 }
 
 void exit_process(int status) {
-  process_state().exit_status = status;
+  run_state().exit_status = status;
   continue_exit();
 }
 
 void termination_routine() {
-  ProcessState& state = process_state();
+  RunState& state = run_state();
   if (state.termination_guard) {
     return;
   }
   state.termination_guard = true;
   close_all_units();
-  end_console_line();
+  console_output_unit().end_line(console_port());
 }
 
 void end_after_run_time_error() {
-  ProcessState& state = process_state();
+  RunState& state = run_state();
   if (state.termination_guard) {
     // Raised while termination closed the units: the remaining closes and the console
     // line end are skipped, and the exit goes on. A run that was ending normally has lost

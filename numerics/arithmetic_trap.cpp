@@ -1,6 +1,7 @@
 // numerics/arithmetic_trap.cpp — decoding of the unit's fault flags and the trap handler.
 #include "numerics/arithmetic_trap.hpp"
 
+#include "lifecycle/run_state.hpp"
 #include "numerics/x87.hpp"
 
 namespace duopit::numerics {
@@ -8,9 +9,6 @@ namespace {
 
 constexpr std::uint16_t flag_stack_fault = 0x0040;  // status word, with an invalid operation
 constexpr std::uint16_t condition_c1 = 0x0200;  // with a stack fault: 1 overflow, 0 underflow
-
-// Process state: the handler must know whether an elementary function is running.
-bool inside_elementary_function = false;
 
 }  // namespace
 
@@ -42,12 +40,15 @@ std::optional<lifecycle::RunTimeError> trap_kind(std::uint16_t status, std::uint
   return std::nullopt;
 }
 
-bool in_elementary_function() { return inside_elementary_function; }
+// The flag lives in the run's state: the handler consults it for as long as the run lasts.
+bool in_elementary_function() { return lifecycle::run_state().in_elementary_function; }
 
-void set_in_elementary_function(bool inside) { inside_elementary_function = inside; }
+void set_in_elementary_function(bool inside) {
+  lifecycle::run_state().in_elementary_function = inside;
+}
 
 void handle_arithmetic_trap(lifecycle::RunTimeError kind) {
-  if (inside_elementary_function) {
+  if (in_elementary_function()) {
     // The function signalled its own error; the unit was already reset, and the
     // function goes on to report that error under its own name.
     return;

@@ -3,9 +3,18 @@
 // while the program runs, with the extended exponent range) and any unmasked fault it raises is
 // taken at once, before anything uses the result. It does not hold the elementary functions
 // (elementary.hpp).
+//
+// Each operation runs entirely inside one asm statement, through memory operands, so the
+// compiler never holds a value on the register stack across it. After the operation the
+// status word is read without waiting; if its error-summary bit is set, an unmasked fault is
+// pending: the unit is reset (which also empties the register stack the faulting instruction
+// left behind), the run's control word is restored, the result reads as zero, and the fault
+// is handed to the trap handler before the result is used. The operations are defined here,
+// inline: an operation is a handful of instructions, fewer than a call would cost.
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 namespace duopit::numerics {
 
@@ -37,13 +46,104 @@ void set_run_precision();
 // division by zero and overflow; denormal, underflow and inexact masked.
 void enable_run_traps();
 
+// Reports the fault recorded in `status` after an operation has reset the unit; `control`
+// is the control word the operation ran under.
+[[gnu::cold]] void take_trap(std::uint16_t status, std::uint16_t control);
+
+constexpr std::uint16_t error_summary = 0x0080;  // status word: an unmasked fault is pending
+
 // The program's own arithmetic. A trap (an unmasked fault) ends the run with its number.
-[[nodiscard]] Extended add(Extended a, Extended b);
-[[nodiscard]] Extended sub(Extended a, Extended b);
-[[nodiscard]] Extended mul(Extended a, Extended b);
-[[nodiscard]] Extended div(Extended a, Extended b);
+//
+// Each operand is loaded as it is held: an extended real with fldt, any other number as a
+// 64-bit real with fldl, which holds the program's reals and small integers exactly. So a
+// 64-bit real is not first widened into a temporary of its own.
+template <typename T>
+using Operand = std::conditional_t<std::is_same_v<T, Extended>, Extended, double>;
+
+// a op b for one of the popping x87 instructions; `b` is loaded first, so the instruction
+// sees a in st(0) and b in st(1) and leaves a op b.
+#define DUOPIT_X87_BINARY(instruction, load_a, load_b)                              \
+  Extended result;                                                                 \
+  std::uint16_t status;                                                            \
+  std::uint16_t control;                                                           \
+  asm volatile(                                                                    \
+      load_b " %[b]\n\t"                                                            \
+      load_a " %[a]\n\t" instruction                                                \
+      "\n\t"                                                                       \
+      "fnstsw %%ax\n\t"                                                            \
+      "testb $0x80, %%al\n\t"                                                      \
+      "jnz 1f\n\t"                                                                 \
+      "fstpt %[result]\n\t"                                                        \
+      "jmp 2f\n"                                                                   \
+      "1:\n\t"                                                                     \
+      "fnstcw %[control]\n\t"                                                      \
+      "fnclex\n\t"                                                                 \
+      "fninit\n\t"                                                                 \
+      "fldcw %[control]\n\t"                                                       \
+      "fldz\n\t"                                                                   \
+      "fstpt %[result]\n"                                                          \
+      "2:"                                                                         \
+      : [result] "=m"(result), "=a"(status), [control] "=m"(control)               \
+      : [a] "m"(a), [b] "m"(b)                                                     \
+      : "cc", "memory", "st", "st(1)");                                            \
+  if ((status & error_summary) != 0) {                                             \
+    take_trap(status, control);                                                    \
+  }                                                                                \
+  return result;
+
+// The operation `name` for every pair of operand types, each with its own loads.
+#define DUOPIT_X87_OPERATION(name, instruction)                                     \
+  template <typename A, typename B>                                                \
+  [[nodiscard]] inline Extended name(A a_value, B b_value) {                       \
+    const Operand<A> a = a_value;                                                  \
+    const Operand<B> b = b_value;                                                  \
+    constexpr bool real_a = std::is_same_v<Operand<A>, double>;                    \
+    constexpr bool real_b = std::is_same_v<Operand<B>, double>;                    \
+    if constexpr (real_a && real_b) {                                              \
+      DUOPIT_X87_BINARY(instruction, "fldl", "fldl")                               \
+    } else if constexpr (real_a) {                                                 \
+      DUOPIT_X87_BINARY(instruction, "fldl", "fldt")                               \
+    } else if constexpr (real_b) {                                                 \
+      DUOPIT_X87_BINARY(instruction, "fldt", "fldl")                               \
+    } else {                                                                       \
+      DUOPIT_X87_BINARY(instruction, "fldt", "fldt")                               \
+    }                                                                              \
+  }
+
+DUOPIT_X87_OPERATION(add, "faddp")
+DUOPIT_X87_OPERATION(sub, "fsubp")
+DUOPIT_X87_OPERATION(mul, "fmulp")
+DUOPIT_X87_OPERATION(div, "fdivp")
+
+#undef DUOPIT_X87_OPERATION
+#undef DUOPIT_X87_BINARY
+
 // Stores an extended value as a 64-bit real: rounds to 53 bits and to the real's exponent range.
-[[nodiscard]] double to_real(Extended value);
+[[nodiscard]] inline double to_real(Extended value) {
+  double result;
+  std::uint16_t status;
+  std::uint16_t control;
+  asm volatile(
+      "fldt %[value]\n\t"
+      "fstpl %[result]\n\t"
+      "fnstsw %%ax\n\t"
+      "testb $0x80, %%al\n\t"
+      "jz 2f\n\t"
+      "fnstcw %[control]\n\t"
+      "fnclex\n\t"
+      "fninit\n\t"
+      "fldcw %[control]\n\t"
+      "fldz\n\t"
+      "fstpl %[result]\n"
+      "2:"
+      : [result] "=m"(result), "=a"(status), [control] "=m"(control)
+      : [value] "m"(value)
+      : "cc", "memory", "st");
+  if ((status & error_summary) != 0) {
+    take_trap(status, control);
+  }
+  return result;
+}
 
 // Takes a fault left pending in the status word by arithmetic outside these functions:
 // reported as the caller's arithmetic fault. Nothing happens when none is pending.

@@ -20,18 +20,14 @@ namespace {
 constexpr std::int32_t report_unit = 100;
 constexpr std::string_view report_file_name = "duopit.dat";
 constexpr int title_field_chars = 180;
+constexpr std::string_view title_format = "(A180)";
 
-using TitleField = std::array<char, title_field_chars>;
-
-// The survey quantities and the eight title fields live for the whole run.
-Survey survey;
-std::array<TitleField, 8> title_fields;
-
-// Copies `title` into its 180-character field, blank-filled, and writes the field whole.
-void title_record(TitleField& field, std::string_view title) {
+// Copies `title` into a 180-character field, blank-filled, and writes the field whole.
+void title_record(std::string_view title) {
+  std::array<char, title_field_chars> field;
   textio::assign_text(field.data(), 1, title_field_chars, title.data(), 1,
                       static_cast<int>(title.size()));
-  textio::begin_write(report_unit, "(A180)", -1);
+  textio::begin_write(report_unit, title_format.data(), static_cast<int>(title_format.size()));
   textio::write_text_item(field.data(), title_field_chars);
   textio::end_write();
 }
@@ -54,11 +50,11 @@ void bare_record(double value) {
   textio::end_write();
 }
 
-double degrees(double radians) { return to_degrees(survey.pi, radians); }
+double degrees(const Survey& s, double radians) { return to_degrees(s.pi, radians); }
 
 // A labelled bearing, converted to degrees, and a blank record.
-void bearing_records(std::string_view label, double radians) {
-  labelled_record(label, degrees(radians));
+void bearing_records(const Survey& s, std::string_view label, double radians) {
+  labelled_record(label, degrees(s, radians));
   blank_record();
 }
 
@@ -72,8 +68,7 @@ void coordinate_records(std::string_view x_label, double x, std::string_view y_l
 // Records 1-8: the surface coordinates of the two wires.
 void report_surface_data(Survey& s) {
   assign_surface_data(s);
-  title_record(title_fields[0],
-               "Coordenadas dos fios de prumo nos dois pocos P1 e P2, conhecidas por observacao "
+  title_record("Coordenadas dos fios de prumo nos dois pocos P1 e P2, conhecidas por observacao "
                "a superficie:");
   blank_record();
   coordinate_records(" x1=", s.x1, " y1=", s.y1);
@@ -83,9 +78,9 @@ void report_surface_data(Survey& s) {
 // Records 9-12: the true bearing P1 -> P2.
 void report_true_bearing(Survey& s) {
   compute_true_bearing(s);
-  title_record(title_fields[1], "Rumo da direccao P1 P2:");
+  title_record("Rumo da direccao P1 P2:");
   blank_record();
-  bearing_records(" R12 =", s.R12);
+  bearing_records(s, " R12 =", s.R12);
 }
 
 // The prompt leaves the console line open under the backslash, so the typed answer follows
@@ -106,25 +101,24 @@ void ask_fictitious_bearing(Survey& s) {
 // Records 13-36: the traverse on the fictitious starting bearing, each leg's bearing after
 // its far station.
 void report_fictitious_traverse(Survey& s) {
-  title_record(title_fields[2],
-               "Rumo ficticio para a frente no ponto P1 no interior da mina (nao e possivel "
+  title_record("Rumo ficticio para a frente no ponto P1 no interior da mina (nao e possivel "
                "determinar uma orientacao de saida):");
   blank_record();
-  bearing_records("R_1a =", s.R_1a);
-  title_record(title_fields[3], "Coordenadas ficticias dos restantes pontos da poligonal:");
+  bearing_records(s, "R_1a =", s.R_1a);
+  title_record("Coordenadas ficticias dos restantes pontos da poligonal:");
   blank_record();
   compute_station_a(s);
   coordinate_records(" xa=", s.xa, " ya=", s.ya);
   compute_bearing_ab(s);
-  bearing_records("R_ab=", s.R_ab);
+  bearing_records(s, "R_ab=", s.R_ab);
   compute_station_b(s);
   coordinate_records(" xb=", s.xb, " yb=", s.yb);
   compute_bearing_bc(s);
-  bearing_records("R_bc=", s.R_bc);
+  bearing_records(s, "R_bc=", s.R_bc);
   compute_station_c(s);
   coordinate_records(" xc=", s.xc, " yc=", s.yc);
   compute_bearing_c2(s);
-  bearing_records("R_c2=", s.R_c2);
+  bearing_records(s, "R_c2=", s.R_c2);
   compute_station_p2(s);
   coordinate_records(" x2a=", s.x2a, " y2a=", s.y2a);
 }
@@ -133,25 +127,25 @@ void report_fictitious_traverse(Survey& s) {
 // corrected starting bearing.
 void report_rotation(Survey& s) {
   compute_fictitious_bearing(s);
-  title_record(title_fields[4], "Rumo ficticio R12:");
+  title_record("Rumo ficticio R12:");
   blank_record();
-  bearing_records("R12 ficticio =", s.R12_fict);
+  bearing_records(s, "R12 ficticio =", s.R12_fict);
   compute_rotation(s);
-  title_record(title_fields[5], "Rotacao dos 2 referenciais:");
+  title_record("Rotacao dos 2 referenciais:");
   blank_record();
-  bare_record(degrees(s.rot));
+  bare_record(degrees(s, s.rot));
   blank_record();
   correct_starting_bearing(s);
-  title_record(title_fields[6], "Rumo para a frente no ponto P1 no interior da mina:");
+  title_record("Rumo para a frente no ponto P1 no interior da mina:");
   blank_record();
-  bare_record(degrees(s.R_1a));
+  bare_record(degrees(s, s.R_1a));
   blank_record();
 }
 
 // Records 49-65: the traverse on the corrected bearing, without the leg bearings, and the
 // misclosure at P2.
 void report_corrected_traverse(Survey& s) {
-  title_record(title_fields[7], "Coordenadas dos restantes pontos da poligonal:");
+  title_record("Coordenadas dos restantes pontos da poligonal:");
   blank_record();
   compute_station_a(s);
   coordinate_records(" xa=", s.xa, " ya=", s.ya);
@@ -170,8 +164,10 @@ void report_corrected_traverse(Survey& s) {
 
 }  // namespace
 
+// The survey quantities live in this frame: the computation is the whole run, and nothing
+// else reads them.
 void run_orientation() {
-  Survey& s = survey;
+  Survey s{};
   compute_pi(s);
   lifecycle::connect_unit(report_unit, report_file_name);
   report_surface_data(s);

@@ -1,8 +1,9 @@
 // platform/platform.hpp — every operating-system service the program uses, and nothing else.
-// The layers above call these operations through `platform::current()`; the layer of the
-// host the program is built for is the real one (posix/, or win32/ for the 32-bit desktop
-// platform), and tests install a fake to inject failures. No layer above this one includes
-// an OS header.
+// The layers above call these operations through the platform that start-up installs in the
+// run's state (lifecycle/run_state.hpp); the layer of the host the program is built for is
+// the real one (posix/, or win32/ for the 32-bit desktop platform), and tests install a fake
+// to inject failures. No layer above this one includes an OS header. This layer keeps no
+// state of its own.
 #pragma once
 
 #include <cstddef>
@@ -12,11 +13,15 @@ namespace duopit::platform {
 
 enum class StdStream { input = 0, output = 1, error = 2 };
 
-// What a standard handle is connected to, as far as the program cares.
+// What a standard handle is connected to, as far as the program cares. Whether a handle is
+// a terminal matters for standard input (a typed line is read and refused differently), and
+// for standard output only when standard input is a terminal (then both on terminals share
+// one console unit); for standard error it never does. A platform need not ask where it
+// does not matter, and may report such a handle as a file.
 enum class HandleKind {
   terminal,  // a character device that is an interactive terminal
   pipe,      // a pipe or socket
-  file,      // a disk file, or a character device that is not a terminal
+  file,      // a disk file, or a character device that is not a terminal (or not asked)
   closed,    // the descriptor was not open when the process started
 };
 
@@ -97,12 +102,5 @@ class Platform {
   // and a trivial destructor keeps it out of the exit-time destructor list.
   ~Platform() = default;
 };
-
-// The platform in use. Start-up installs the real one; tests may install their own.
-Platform& current();
-void install(Platform& platform);
-
-// Ends the process through the platform in use.
-[[noreturn]] void end_process(int status);
 
 }  // namespace duopit::platform

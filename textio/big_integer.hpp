@@ -1,7 +1,8 @@
 // textio/big_integer.hpp — unsigned integers of up to 72 x 32 bits, with the few operations
 // that exact decimal-binary scaling needs: multiply or divide by a small factor, shift left,
-// compare. Usable at compile time (the table of powers of five is built with it) and at run
-// time (the exact comparison behind the last decimal digit of a real). No allocation, no I/O.
+// subtract, compare, read bits. Usable at compile time (the table of powers of five is built
+// with it) and at run time (the exact comparison behind the last decimal digit of a real, the
+// exact reading of a typed real). No allocation, no I/O.
 #pragma once
 
 #include <array>
@@ -11,8 +12,9 @@
 
 namespace duopit::textio {
 
-// Room for c x 5^300 x 2^1374 and m x 5^345 x 2^1316, the largest products compared, and for
-// 2^1024 / 5^n while the table is built.
+// Room for c x 5^300 x 2^1374 and m x 5^345 x 2^1316, the largest products compared, for
+// 2^1024 / 5^n while the table is built, and for a typed real's 80-bit significand shifted
+// up by about 900 bits to be divided by 5^347.
 constexpr int big_integer_limbs = 72;
 
 struct BigInteger {
@@ -25,6 +27,17 @@ struct BigInteger {
   x.limbs[0] = static_cast<std::uint32_t>(value);
   x.limbs[1] = static_cast<std::uint32_t>(value >> 32);
   x.used = x.limbs[1] != 0 ? 2 : (x.limbs[0] != 0 ? 1 : 0);
+  return x;
+}
+
+// high x 2^64 + low.
+[[nodiscard]] constexpr BigInteger big_integer(std::uint64_t high, std::uint64_t low) {
+  BigInteger x = big_integer(low);
+  if (high != 0) {
+    x.limbs[2] = static_cast<std::uint32_t>(high);
+    x.limbs[3] = static_cast<std::uint32_t>(high >> 32);
+    x.used = x.limbs[3] != 0 ? 4 : 3;
+  }
   return x;
 }
 
@@ -92,6 +105,21 @@ constexpr void shift_left(BigInteger& x, int bits) {
   }
 }
 
+// x - y, for x >= y.
+constexpr void subtract(BigInteger& x, const BigInteger& y) {
+  assert(x.used >= y.used);
+  std::uint64_t borrow = 0;
+  for (int i = 0; i < x.used; ++i) {
+    const std::uint64_t subtrahend = (i < y.used ? y.limbs[i] : 0) + borrow;
+    borrow = x.limbs[i] < subtrahend ? 1 : 0;
+    x.limbs[i] = static_cast<std::uint32_t>(x.limbs[i] - subtrahend);
+  }
+  assert(borrow == 0);
+  while (x.used > 0 && x.limbs[x.used - 1] == 0) {
+    --x.used;
+  }
+}
+
 [[nodiscard]] constexpr int compare(const BigInteger& a, const BigInteger& b) {
   if (a.used != b.used) {
     return a.used < b.used ? -1 : 1;
@@ -120,6 +148,18 @@ constexpr void shift_left(BigInteger& x, int bits) {
   }
   const int offset = pos & 31;  // pos >> 5 floors, so the offset is always 0..31
   return static_cast<std::uint32_t>(window >> offset);
+}
+
+// Is any of the bits [0, count) of x set?
+[[nodiscard]] constexpr bool any_bit_below(const BigInteger& x, int count) {
+  for (int limb = 0; limb < x.used && 32 * limb < count; ++limb) {
+    const int bits = count - 32 * limb;
+    const std::uint32_t mask = bits >= 32 ? ~std::uint32_t{0} : (std::uint32_t{1} << bits) - 1;
+    if ((x.limbs[limb] & mask) != 0) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace duopit::textio

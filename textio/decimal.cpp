@@ -15,37 +15,14 @@
 #include <cstdint>
 #include <cstring>
 
+#include <emmintrin.h>
+
 #include "textio/big_integer.hpp"
 #include "textio/powers_of_five.hpp"
+#include "textio/uint128.hpp"
 
 namespace duopit::textio {
 namespace {
-
-// --- 128-bit products -------------------------------------------------------------------
-
-struct U128 {
-  std::uint64_t hi;
-  std::uint64_t lo;
-};
-
-[[nodiscard]] U128 multiply_64x64(std::uint64_t a, std::uint64_t b) {
-#if defined(__SIZEOF_INT128__)
-  __extension__ using uint128 = unsigned __int128;
-  const uint128 p = static_cast<uint128>(a) * b;
-  return {static_cast<std::uint64_t>(p >> 64), static_cast<std::uint64_t>(p)};
-#else
-  const std::uint64_t a_lo = a & 0xFFFFFFFFu;
-  const std::uint64_t a_hi = a >> 32;
-  const std::uint64_t b_lo = b & 0xFFFFFFFFu;
-  const std::uint64_t b_hi = b >> 32;
-  const std::uint64_t lo_lo = a_lo * b_lo;
-  const std::uint64_t hi_lo = a_hi * b_lo;
-  const std::uint64_t lo_hi = a_lo * b_hi;
-  const std::uint64_t hi_hi = a_hi * b_hi;
-  const std::uint64_t middle = (lo_lo >> 32) + (hi_lo & 0xFFFFFFFFu) + lo_hi;
-  return {hi_hi + (hi_lo >> 32) + (middle >> 32), (middle << 32) | (lo_lo & 0xFFFFFFFFu)};
-#endif
-}
 
 // --- Powers of five ----------------------------------------------------------------------
 
@@ -64,10 +41,10 @@ struct ScaledProduct {
 
 [[nodiscard]] ScaledProduct scale_by_pow5(std::uint64_t mn, int en, int j) {
   const Pow5& p = pow5(j);
-  const U128 upper = multiply_64x64(mn, p.hi);
-  const U128 lower = multiply_64x64(mn, p.lo);
-  const std::uint64_t top_lo = upper.lo + lower.hi;                     // bits 64..127 of P
-  const std::uint64_t top_hi = upper.hi + (top_lo < upper.lo ? 1 : 0);  // bits 128..191
+  const Uint128 upper = multiply_64x64(mn, p.hi);
+  const Uint128 lower = multiply_64x64(mn, p.lo);
+  const std::uint64_t top_lo = upper.low() + lower.high();                   // bits 64..127 of P
+  const std::uint64_t top_hi = upper.high() + (top_lo < upper.low() ? 1 : 0);  // bits 128..191
   const int down = -(en + j + p.exp2) - 64;  // sh - 64
   assert(down >= 63 && down <= 71);
   if (down >= 64) {
@@ -94,31 +71,47 @@ constexpr std::uint64_t pow10_18 = 1'000'000'000'000'000'000u;
 }
 
 // The 17 decimal digits of `value` (below 10^17, leading zeros written): the first digit,
-// then two groups of eight.
+// then sixteen.
 void write_digits(std::uint64_t value, std::array<char, decimal_form_digits>& digits) {
-  constexpr std::uint64_t pow10_8 = 100'000'000;
-  const std::uint64_t high = value / pow10_8;  // nine digits
-  digits[0] = static_cast<char>('0' + high / pow10_8);
-  write_eight_digits(static_cast<std::uint32_t>(high % pow10_8), digits.data() + 1);
-  write_eight_digits(static_cast<std::uint32_t>(value % pow10_8), digits.data() + 9);
+  constexpr std::uint64_t pow10_16 = 10'000'000'000'000'000u;
+  digits[0] = static_cast<char>('0' + value / pow10_16);
+  write_sixteen_digits(value % pow10_16, digits.data() + 1);
 }
 
 }  // namespace
 
-void write_eight_digits(std::uint32_t value, char* out) {
-  // Each step halves the width of the groups, all groups at once in one 64-bit word: two
-  // groups of four digits in 32-bit lanes, four of two in 16-bit lanes, eight of one in
-  // bytes. The quotients come from multiplications by rounded-up reciprocals (x / 100 as
-  // x x 10486 / 2^20 for x below 10^4, x / 10 as x x 103 / 2^10 for x below 100), exact in
-  // those ranges; no lane carries into the next. The first digit ends in the lowest byte.
+void write_sixteen_digits(std::uint64_t value, char* out) {
+  // Each step halves the width of the groups, all groups at once in the lanes of one SSE2
+  // register: two groups of eight digits, four of four, eight of two, sixteen of one. The
+  // quotients come from products with rounded-up reciprocals, exact in the ranges they see:
+  // x / 10^4 as x x 3518437209 / 2^45 for x below 2^32, x / 100 as x x 5243 / 2^19 for x
+  // below 10^4, x / 10 as x x 6554 / 2^16 for x below 100. The first digit ends in the
+  // lowest byte.
   static_assert(std::endian::native == std::endian::little, "digits are stored byte by byte");
-  std::uint64_t groups = value / 10'000 | (static_cast<std::uint64_t>(value % 10'000) << 32);
-  const std::uint64_t hundreds = ((groups * 10'486) >> 20) & 0x0000'007F'0000'007Fu;
-  groups = hundreds | ((groups - hundreds * 100) << 16);
-  const std::uint64_t tens = ((groups * 103) >> 10) & 0x000F'000F'000F'000Fu;
-  groups = tens | ((groups - tens * 10) << 8);
-  groups += 0x3030'3030'3030'3030u;  // '0' in every byte
-  std::memcpy(out, &groups, sizeof groups);
+  assert(value < 10'000'000'000'000'000u);
+  // Step 1: two groups of eight digits, one in each 64-bit lane.
+  constexpr std::uint64_t pow10_8 = 100'000'000;
+  const std::uint64_t high = value / pow10_8;
+  const __m128i eights = _mm_set_epi64x(static_cast<long long>(value - high * pow10_8),
+                                        static_cast<long long>(high));
+  // Step 2: each group of eight e as e / 10^4 in the 64-bit lane's low half and e % 10^4 in
+  // its high half: four groups of four, one to each 32-bit lane, in order.
+  const __m128i over_10000 =
+      _mm_srli_epi64(_mm_mul_epu32(eights, _mm_set1_epi64x(3'518'437'209)), 45);
+  const __m128i below_10000 =
+      _mm_sub_epi32(eights, _mm_mul_epu32(over_10000, _mm_set1_epi64x(10'000)));
+  const __m128i groups = _mm_or_si128(over_10000, _mm_slli_epi64(below_10000, 32));
+  // Step 3: each group of four g as g / 100 in the 32-bit lane's low half and g % 100 in its
+  // high half: eight pairs, one to each 16-bit lane.
+  const __m128i over_100 = _mm_srli_epi16(_mm_mulhi_epu16(groups, _mm_set1_epi32(5243)), 3);
+  const __m128i below_100 = _mm_sub_epi16(groups, _mm_mullo_epi16(over_100, _mm_set1_epi32(100)));
+  const __m128i pairs = _mm_or_si128(over_100, _mm_slli_epi32(below_100, 16));
+  // Step 4: each pair p as p / 10 in the 16-bit lane's low byte and p % 10 in its high byte.
+  const __m128i tens = _mm_mulhi_epu16(pairs, _mm_set1_epi16(6554));
+  const __m128i ones = _mm_sub_epi16(pairs, _mm_mullo_epi16(tens, _mm_set1_epi16(10)));
+  const __m128i digits = _mm_or_si128(tens, _mm_slli_epi16(ones, 8));
+  // Step 5: '0' added to every byte.
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_add_epi8(digits, _mm_set1_epi8('0')));
 }
 
 // Out of line: rarely needed, and its two big integers would weigh on every caller's frame.
@@ -172,32 +165,37 @@ LeadingDigits leading_digits(std::uint64_t mantissa, int exponent2) {
 
 Digits17 round_to_17_digits(LeadingDigits lead) {
   assert(lead.digits >= pow10_17 && lead.digits < pow10_18);
-  Digits17 rounded{lead.digits / 10, lead.decpt};
-  if (lead.digits % 10 >= 5) {
-    ++rounded.digits;
-    if (rounded.digits == pow10_17) {  // seventeen nines carried into an eighteenth digit
-      rounded.digits = pow10_16;
-      ++rounded.decpt;
-    }
+  // Half up: an 18th digit of 5 or more lifts the quotient by ten to the next integer.
+  Digits17 rounded{(lead.digits + 5) / 10, lead.decpt};
+  if (rounded.digits == pow10_17) {  // seventeen nines carried into an eighteenth digit
+    rounded.digits = pow10_16;
+    ++rounded.decpt;
   }
   return rounded;
 }
 
-std::string_view special_marker(std::uint64_t bits) {
+Special special_kind(std::uint64_t bits) {
   constexpr std::uint64_t fraction_mask = (std::uint64_t{1} << 52) - 1;
   constexpr std::uint64_t quiet_bit = std::uint64_t{1} << 51;
   constexpr std::uint64_t default_nan = 0xFFF8000000000000u;
   const std::uint64_t fraction = bits & fraction_mask;
   if (fraction == 0) {
-    return "1#INF";
+    return Special::infinity;
   }
   if ((fraction & quiet_bit) == 0) {
-    return "1#SNAN";
+    return Special::signalling_nan;
   }
   if (bits == default_nan) {
-    return "1#IND";
+    return Special::indefinite;
   }
-  return "1#QNAN";
+  return Special::quiet_nan;
+}
+
+std::string_view marker_text(Special special) {
+  // In the order of the enumeration.
+  constexpr std::array<std::string_view, 5> markers = {"", "1#INF", "1#SNAN", "1#IND", "1#QNAN"};
+  assert(special != Special::none && "a number has no marker");
+  return markers[static_cast<std::size_t>(special)];
 }
 
 DecimalForm round_leading_digits(std::uint64_t leading, int decpt, char sign) {
@@ -215,7 +213,7 @@ DecimalForm to_decimal(double x) {
   const auto biased_exponent = static_cast<int>((bits >> 52) & 0x7FF);
   const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
   if (biased_exponent == 0x7FF) {
-    return marker_form(special_marker(bits), (bits >> 63) != 0 ? '-' : ' ');
+    return marker_form(marker_text(special_kind(bits)), (bits >> 63) != 0 ? '-' : ' ');
   }
   if (biased_exponent == 0 && fraction == 0) {
     return DecimalForm{' ', 0, {'0'}, 1, true};  // either zero; a negative zero loses its sign

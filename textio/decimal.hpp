@@ -52,8 +52,8 @@ struct LeadingDigits {
   return (n * 78913) >> 18;
 }
 
-// The eight decimal digits of `value` (below 10^8, leading zeros written) at out[0..8).
-void write_eight_digits(std::uint32_t value, char* out);
+// The sixteen decimal digits of `value` (below 10^16, leading zeros written) at out[0..16).
+void write_sixteen_digits(std::uint64_t value, char* out);
 
 // The first rounding, on integers: the 18 leading digits (10^17 <= digits < 10^18) half up
 // to 17, so 10^16 <= digits < 10^17; seventeen nines carry into 10^16 and one more decpt.
@@ -66,8 +66,18 @@ struct Digits17 {
 // The first rounding as a decimal form: the 17 digits as text, trailing zeros dropped.
 [[nodiscard]] DecimalForm round_leading_digits(std::uint64_t leading, int decpt, char sign);
 
-// The marker of an infinity or a NaN (biased exponent all ones), by its bits: "1#INF",
-// "1#SNAN" (quiet bit clear), "1#IND" (the default NaN, FFF8 0000 0000 0000) or "1#QNAN".
-[[nodiscard]] std::string_view special_marker(std::uint64_t bits);
+// The values without digits, each printed as a marker.
+enum class Special : std::uint8_t {
+  none,            // a number
+  infinity,        // "1#INF", either sign
+  signalling_nan,  // "1#SNAN": the quiet bit is clear
+  indefinite,      // "1#IND": the default NaN, FFF8 0000 0000 0000
+  quiet_nan,       // "1#QNAN": any other NaN
+};
+
+// The kind of an infinity or a NaN (biased exponent all ones), by its bits.
+[[nodiscard]] Special special_kind(std::uint64_t bits);
+// The marker of a kind other than none.
+[[nodiscard]] std::string_view marker_text(Special special);
 
 }  // namespace duopit::textio

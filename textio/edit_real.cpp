@@ -16,7 +16,6 @@
 namespace duopit::textio {
 namespace {
 
-constexpr std::uint64_t pow10_8 = 100'000'000;
 constexpr std::uint64_t pow10_15 = 1'000'000'000'000'000u;
 constexpr std::uint64_t pow10_16 = 10'000'000'000'000'000u;
 
@@ -25,20 +24,20 @@ constexpr std::uint64_t pow10_16 = 10'000'000'000'000'000u;
 // the form, chosen from the decpt before this rounding, does not change.
 [[nodiscard]] PrintedReal round_to_printed_digits(Digits17 kept, bool negative) {
   assert(kept.digits >= pow10_16 && kept.digits < 10 * pow10_16);
-  PrintedReal real{kept.digits / 10, kept.decpt, negative,
-                   kept.decpt > 0 && kept.decpt < fixed_form_decpt_limit, {}};
-  if (kept.digits % 10 >= 5) {
-    ++real.digits;
-    if (real.digits == pow10_16) {
-      real.digits = pow10_15;
-      ++real.decpt;
-    }
+  // Half up: a 17th digit of 5 or more lifts the quotient by ten to the next integer.
+  const bool fixed = kept.decpt > 0 && kept.decpt < fixed_form_decpt_limit;
+  PrintedReal real{(kept.digits + 5) / 10, kept.decpt, 0, negative, fixed, Special::none};
+  if (real.digits == pow10_16) {
+    real.digits = pow10_15;
+    ++real.decpt;
   }
+  real.length = (negative ? 1 : 0) + (fixed ? real.decpt + 1 + real_fraction_digits
+                                            : exponent_text_length);
   return real;
 }
 
 // Zero of either sign: the digit 0 in exponent form, exponent 0.
-constexpr PrintedReal printed_zero{0, 1, false, false, {}};
+constexpr PrintedReal printed_zero{0, 1, exponent_text_length, false, false, Special::none};
 
 void write_exponent(int exponent, char* out) {
   assert(std::abs(exponent) < 1000);
@@ -56,7 +55,7 @@ PrintedReal round_for_printing(double value) {
   const auto biased_exponent = static_cast<int>((bits >> 52) & 0x7FF);
   const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
   if (biased_exponent == 0x7FF) {
-    return {0, 1, false, false, special_marker(bits)};
+    return {0, 1, special_text_length, false, false, special_kind(bits)};
   }
   if (biased_exponent == 0 && fraction == 0) {
     return printed_zero;  // a negative zero loses its sign
@@ -71,7 +70,13 @@ PrintedReal round_for_printing(double value) {
 
 PrintedReal round_for_printing(const DecimalForm& form) {
   if (!form.valid) {
-    return {0, 1, false, false, form.text()};
+    for (const Special special : {Special::infinity, Special::signalling_nan,
+                                  Special::indefinite, Special::quiet_nan}) {
+      if (form.text() == marker_text(special)) {
+        return {0, 1, special_text_length, false, false, special};
+      }
+    }
+    assert(false && "an invalid decimal form holds a marker");
   }
   std::uint64_t digits = 0;
   for (int i = 0; i < decimal_form_digits; ++i) {
@@ -84,40 +89,22 @@ PrintedReal round_for_printing(const DecimalForm& form) {
   return round_to_printed_digits({digits, form.decpt}, form.sign == '-');
 }
 
-// The 16 digits are written once into a scratch run followed by zeros (digits past the 16th
-// print as 0), then copied around the point in fixed-size runs:
-//   fixed, decpt k:  run[0..k) '.' run[k..k+15)
-//   exponent:        run[0] '.' run[1..16) 'E' sign three digits
-void write_real_text(const PrintedReal& real, char* out) {
-  if (!real.marker.empty()) {
-    std::memset(out, '.', special_text_length);
-    std::memcpy(out, real.marker.data(), real.marker.size());
-    return;
-  }
-  if (real.negative) {
-    *out++ = '-';
-  }
-  char run[32];
-  write_eight_digits(static_cast<std::uint32_t>(real.digits / pow10_8), run);
-  write_eight_digits(static_cast<std::uint32_t>(real.digits % pow10_8), run + 8);
-  std::memset(run + 16, '0', 16);
-  if (real.fixed) {
-    const int k = real.decpt;
-    assert(k >= 1 && k <= fixed_form_decpt_limit);
-    std::memcpy(out, run, 8);
-    out[k] = '.';
-    std::memcpy(out + k + 1, run + k, 16);
-    return;
-  }
+void write_marker_text(Special special, char* out) {
+  const std::string_view marker = marker_text(special);
+  std::memset(out, '.', special_text_length);
+  std::memcpy(out, marker.data(), marker.size());
+}
+
+void write_exponent_form(const char* run, int exponent, char* out) {
   out[0] = run[0];
   out[1] = '.';
   std::memcpy(out + 2, run + 1, 16);
   out[2 + real_fraction_digits] = 'E';
-  write_exponent(real.digits == 0 ? 0 : real.decpt - 1, out + 3 + real_fraction_digits);
+  write_exponent(exponent, out + 3 + real_fraction_digits);
 }
 
 RealText text_of(const PrintedReal& real) {
-  RealText text{{}, real.length()};
+  RealText text{{}, real.length};
   write_real_text(real, text.chars.data());
   return text;
 }

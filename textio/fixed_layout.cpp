@@ -6,10 +6,16 @@
 namespace duopit::textio {
 
 FixedLayout::FixedLayout(const char* format, int format_length)
-    : FixedLayout(FormatWalker(format, format_length)) {}
+    : FixedLayout(format_text(format, format_length)) {}
 
-FixedLayout::FixedLayout(const FormatWalker& checked)
-    : walker_(checked), status_(checked.status()) {}
+FixedLayout::FixedLayout(std::string_view format) : walker_(format), status_(walker_.status()) {}
+
+void FixedLayout::restart() {
+  walker_.restart();
+  status_ = walker_.status();
+  pending_blanks_ = 0;
+  a_edit_since_start_ = false;
+}
 
 // A-editing: width -1 takes the item's own length. Owed blanks go out only in front of
 // characters: an empty item leaves them owed.
@@ -18,14 +24,13 @@ void FixedLayout::edit_a(RecordSpace& space, std::string_view item, int width) {
   if (field > item.size()) {
     pending_blanks_ += field - item.size();
   } else {
-    item = item.substr(0, field);
+    item = {item.data(), field};
   }
   if (item.empty()) {
     return;
   }
-  space.put_blanks(pending_blanks_);
+  space.put(pending_blanks_, item);
   pending_blanks_ = 0;
-  space.put(item);
 }
 
 // Blanks still owed at the end of a record are dropped.

@@ -21,8 +21,11 @@ namespace duopit::textio {
 class FixedLayout {
  public:
   FixedLayout(const char* format, int format_length);
-  // Under a format already checked, its walker at the start.
-  explicit FixedLayout(const FormatWalker& checked);
+  explicit FixedLayout(std::string_view format);
+
+  // Back to the state just after construction, for another statement under the same format:
+  // the format is not checked again.
+  void restart();
 
   void place_item(RecordSpace& space, std::string_view item);
   void finish(RecordSpace& space);

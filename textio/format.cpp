@@ -247,7 +247,8 @@ FormatWalker::FormatWalker(std::string_view text) : text_(text) {
     first_a_count_ = shape.first.count;
     first_a_width_ = shape.first.width;
   }
-  pos_ = shape.body_start;
+  body_start_ = shape.body_start;
+  pos_ = body_start_;
 }
 
 Descriptor FormatWalker::next() { return step(false); }

@@ -61,6 +61,13 @@ class FormatWalker {
   // that stretch. Repeats still owed are taken into account without being expanded one by one.
   [[nodiscard]] bool finish();
 
+  // Back to the start of the format, as just checked: for the next statement under it.
+  void restart() {
+    pos_ = body_start_;
+    depth_ = 0;
+    a_left_ = 0;
+  }
+
   // Starts again at the last group at the top level of the format (with its repeat count), or
   // at the first descriptor when the format has no group: where the next record begins when
   // items remain at the final ")".
@@ -80,7 +87,8 @@ class FormatWalker {
 
   std::string_view text_;
   FormatStatus status_ = FormatStatus::bad_syntax;
-  int reversion_ = 0;  // position revert() returns to
+  int body_start_ = 0;  // just after the outer "(": where the walk starts
+  int reversion_ = 0;   // position revert() returns to
   int final_close_ = 0;      // position of the ")" that ends the format
   // The body's first token when it is an A descriptor, kept from the check so that the walk
   // does not read it again: where it starts, where it ends, its repeat count and width.

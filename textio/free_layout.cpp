@@ -9,10 +9,8 @@
 // ends is written then, so no blank follows the last item of a record.
 #include "textio/free_layout.hpp"
 
-#include <algorithm>
 #include <cstddef>
 
-#include "textio/edit_real.hpp"
 
 namespace duopit::textio {
 
@@ -20,8 +18,9 @@ namespace duopit::textio {
 // starts with its own owed blank even when nothing is left to go on.
 void FreeLayout::split_text(RecordSpace& space, std::string_view text) {
   while (static_cast<std::size_t>(room_) <= text.size()) {
-    put_owed_blanks(space);
-    space.put(text.substr(0, static_cast<std::size_t>(room_)));
+    const std::string_view part(text.data(), static_cast<std::size_t>(room_));
+    space.put(static_cast<std::size_t>(pending_blanks_), part);
+    pending_blanks_ = 0;
     text.remove_prefix(static_cast<std::size_t>(room_));
     space.end_record(true);
     room_ = free_record_room;
@@ -30,36 +29,12 @@ void FreeLayout::split_text(RecordSpace& space, std::string_view text) {
       return;
     }
   }
-  put_owed_blanks(space);
-  space.put(text);
+  space.put(static_cast<std::size_t>(pending_blanks_), text);
+  pending_blanks_ = 0;
   room_ -= static_cast<int>(text.size());
 }
 
 // The rule that a real too wide for a fresh record stops the run can never apply.
 static_assert(1 + real_text_capacity < free_record_room);
-
-// The field is widened when the text is longer than the field, so the text never takes
-// the record's leading blank or the blank that separates it from a real before it. The
-// rounding fixes the text's length, so the owed blanks are known before it is written.
-
-void FreeLayout::place_real(RecordSpace& space, double value) {
-  const PrintedReal real = round_for_printing(value);
-  const int length = real.length();
-  const int separator = after_number_ ? 1 : 0;
-  const int width = separator + std::max(real_field_width, length);
-  after_number_ = true;
-  pending_blanks_ += width - length;
-  if (room_ <= width) {
-    space.end_record(true);  // the real opens the next record, with no further leading blank
-    room_ = free_record_room;
-  }
-  put_owed_blanks(space);
-  if (space.room() >= real_text_room) {
-    write_real_text(real, space.claim(static_cast<std::size_t>(length), real_text_room));
-  } else {  // near the end of the space: the text alone, without the scratch room
-    space.put(text_of(real).view());
-  }
-  room_ -= width;
-}
 
 }  // namespace duopit::textio

@@ -14,49 +14,31 @@ constexpr char ctrl_z = '\x1A';
 
 }  // namespace
 
-// A console line left open by output is ended before the user types: with CR LF, unless the
-// last record asked to continue the line (as a prompt does), so that the echo of the typing
-// follows it. The buffer is emptied so that the value comes from a fresh read.
-void LineSource::begin_input() {
-  if (!unit_.line_open) {
-    return;
-  }
-  if (!unit_.line_continues) {
-    port_.write_output("\r\n");
-  }
-  unit_.line_continues = false;
-  unit_.line_last = -1;
-}
+void LineSource::begin_input() { unit_.begin_input(port_); }
 
 // Input that ends right after a value has no line left to dispose of; the line has ended.
-void LineSource::end_line_at_end_of_input() { unit_.line_open = false; }
+void LineSource::end_line_at_end_of_input() { unit_.end_line_by_input(); }
 
 ReadStatus LineSource::next_char(char& c) {
-  if (unit_.line_pos > unit_.line_last) {
+  if (!unit_.has_input()) {
     const ReadStatus refilled = refill();
     if (refilled != ReadStatus::ok) {
       return refilled;
     }
   }
-  assert(unit_.line_pos >= 0 && unit_.line_last < static_cast<std::int32_t>(buffer_bytes));
-  c = unit_.line_buffer[static_cast<std::size_t>(unit_.line_pos)];
-  ++unit_.line_pos;
+  c = unit_.take_char();
   return ReadStatus::ok;
 }
 
-void LineSource::put_back() {
-  assert(unit_.line_pos > 0);
-  --unit_.line_pos;
-}
+void LineSource::put_back() { unit_.put_back(); }
 
 // Fills the buffer from standard input. The checks come in this order: the read failed or
 // returned nothing; a last line without LF gets one; a full terminal read without LF is a
 // line too long; a Ctrl-Z third from the end is end of input. Nothing of a refused read is
 // handed out.
 ReadStatus LineSource::refill() {
-  unit_.line_pos = 0;
-  unit_.line_last = -1;
-  if (unit_.end_of_file) {
+  unit_.drop_input();
+  if (unit_.input_ended()) {
     return ReadStatus::end_of_file;
   }
   bool failed = false;
@@ -65,10 +47,10 @@ ReadStatus LineSource::refill() {
     return ReadStatus::read_failed;
   }
   if (n == 0) {
-    unit_.end_of_file = true;
+    unit_.mark_input_ended();
     return ReadStatus::end_of_file;
   }
-  char* const buffer = unit_.line_buffer.data();
+  char* const buffer = unit_.input_buffer();
   const bool ends_in_lf = buffer[n - 1] == '\n';
   const bool append_lf = n < buffer_bytes && !ends_in_lf;
   if (append_lf) {
@@ -81,10 +63,10 @@ ReadStatus LineSource::refill() {
     return ReadStatus::line_too_long;
   }
   if (n >= 3 && buffer[n - 3] == ctrl_z) {
-    unit_.end_of_file = true;
+    unit_.mark_input_ended();
     return ReadStatus::end_of_file;
   }
-  unit_.line_last = static_cast<std::int32_t>(append_lf ? n : n - 1);
+  unit_.hold_input(append_lf ? n + 1 : n);
   return ReadStatus::ok;
 }
 
@@ -93,7 +75,7 @@ ReadStatus LineSource::refill() {
 // writer that splits a line over several writes does not split the value in it. A failed
 // read fails the whole piece: a value cut short by it must not be taken as typed.
 std::size_t LineSource::read_piece(bool& failed) {
-  char* const buffer = unit_.line_buffer.data();
+  char* const buffer = unit_.input_buffer();
   const bool terminal = port_.input_is_terminal();
   std::size_t n = 0;
   do {
@@ -103,7 +85,7 @@ std::size_t LineSource::read_piece(bool& failed) {
       return 0;
     }
     if (result.bytes == 0) {
-      unit_.end_of_file = true;
+      unit_.mark_input_ended();
       return n;
     }
     n += std::min(result.bytes, buffer_bytes - n);
@@ -116,8 +98,7 @@ std::size_t LineSource::read_piece(bool& failed) {
 // first simply ends the line. Either way the user's line end has ended the console line.
 ReadStatus LineSource::dispose_of_line() {
   if (port_.input_is_terminal()) {
-    unit_.line_pos = 0;
-    unit_.line_last = -1;
+    unit_.drop_input();
   } else {
     char c = 0;
     do {
@@ -130,7 +111,7 @@ ReadStatus LineSource::dispose_of_line() {
       }
     } while (c != '\n');
   }
-  unit_.line_open = false;
+  unit_.end_line_by_input();
   return ReadStatus::ok;
 }
 

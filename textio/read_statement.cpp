@@ -13,6 +13,7 @@
 
 #include "textio/convert_real.hpp"
 #include "textio/repeat_count.hpp"
+#include "textio/statement_state.hpp"
 
 namespace duopit::textio {
 namespace {
@@ -313,10 +314,6 @@ ReadStatus ReadStatement::deliver(double& destination) const {
 
 namespace {
 
-// The statement in progress between begin_read and end_read. The program has one read
-// statement at a time, so one slot serves; it owns no resources and needs no destruction.
-constinit std::optional<ReadStatement> current_statement;
-
 void raise_if_failed(ReadStatus status) {
   if (status != ReadStatus::ok) {
     lifecycle::run_time_error(to_run_time_error(status), lifecycle::Statement::read,
@@ -327,16 +324,19 @@ void raise_if_failed(ReadStatus status) {
 // An item or an end without begin_read is a fault of the program itself, never of its
 // input: it stops at once rather than read from a statement nobody began.
 ReadStatement& statement_in_progress() {
-  if (!current_statement) {
+  std::optional<ReadStatement>& statement = statement_state().read;
+  if (!statement) {
     std::abort();
   }
-  return *current_statement;
+  return *statement;
 }
 
 }  // namespace
 
+// The program has one read statement at a time, kept in the run's state between its calls;
+// it owns no resources and needs no destruction.
 void begin_read() {
-  current_statement.emplace(lifecycle::console_input_unit(), lifecycle::console_port());
+  statement_state().read.emplace(lifecycle::console_input_unit(), lifecycle::console_port());
 }
 
 void read_real_item(double& destination) {
@@ -345,7 +345,7 @@ void read_real_item(double& destination) {
 
 void end_read() {
   const ReadStatus status = statement_in_progress().finish();
-  current_statement.reset();
+  statement_state().read.reset();
   raise_if_failed(status);
 }
 

@@ -1,8 +1,13 @@
 // textio/record_space.hpp — the memory where a write statement lays out its records: the
 // place from which the unit hands them to the platform (the report unit's buffer, behind the
-// bytes it already holds; the console's record buffer). The editors write each character
+// bytes it already holds; the console's record room). The editors write each character
 // once, at its final place; the unit takes the bytes when the statement ends, so nothing
 // reaches it before. Knows nothing of units beyond how a record is ended in them.
+//
+// Past its end the memory runs on for spill_bytes more, which belong to no record: blanks
+// go out as runs of 32 and short texts and digits as moves of fixed size, and whatever such
+// a move stores beyond the bytes claimed is covered by the next piece or left unused. Only
+// claimed bytes count, and a claim never passes the end.
 #pragma once
 
 #include <array>
@@ -13,8 +18,18 @@
 
 namespace duopit::textio {
 
+// Blanks are stored in runs of this many: one fixed-size move, of which as many as needed
+// count.
+constexpr std::size_t blank_run_bytes = 32;
+inline constexpr std::array<char, blank_run_bytes> blank_run = {
+    ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+    ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+
 class RecordSpace {
  public:
+  // Bytes past the end of a space that a piece may store into (see above).
+  static constexpr std::size_t spill_bytes = 64;
+
   enum class Ending {
     crlf,    // a file: CR LF follows every terminated record
     marked,  // the console: each record's end is noted, for the carriage control that is
@@ -29,7 +44,7 @@ class RecordSpace {
   RecordSpace() = default;  // no room at all
   RecordSpace(char* first, char* last, Ending ending) { start(first, last, ending); }
 
-  // Empties the space and places it at [first, last).
+  // Empties the space and places it at [first, last); spill_bytes more follow `last`.
   void start(char* first, char* last, Ending ending) {
     first_ = first;
     next_ = first;
@@ -39,11 +54,11 @@ class RecordSpace {
     ends_used_ = 0;
   }
 
-  // Reserves `count` characters at the current place and returns where they go; `room`
-  // (at least `count`) bytes from there may be stored, scratch included. Null, with the
-  // space marked full for good, when there is not that much room.
-  [[nodiscard]] char* claim(std::size_t count, std::size_t room) {
-    if (room > this->room()) {
+  // Reserves `count` bytes at the current place and returns where they go, with spill_bytes
+  // more behind them that may be stored into. Null, with the space marked full for good,
+  // when there is not that much room.
+  [[nodiscard]] char* claim(std::size_t count) {
+    if (count > room()) [[unlikely]] {
       last_ = next_;
       full_ = true;
       return nullptr;
@@ -53,63 +68,37 @@ class RecordSpace {
     return at;
   }
 
-  void put(std::string_view characters) {
-    const std::size_t n = characters.size();
-    if (n == 0) {
+  // `blanks` blanks, then `characters`: a record's owed blanks and the text that follows
+  // them, in one claim.
+  void put(std::size_t blanks, std::string_view characters) {
+    char* const at = claim(blanks + characters.size());
+    if (at == nullptr) [[unlikely]] {
       return;
     }
-    char* const at = claim(n, n);
-    if (at == nullptr) {
+    store_blanks(at, blanks);
+    store(at + blanks, characters);
+  }
+  void put(std::string_view characters) { put(0, characters); }
+  void put_blanks(std::size_t count) { put(count, {}); }
+
+  // Ends the record after `blanks` blanks still owed to it.
+  void end_record(bool terminated, std::size_t blanks = 0) {
+    if (ending_ == Ending::marked) {
+      put_blanks(blanks);
+      mark_end(terminated);
       return;
     }
-    const char* const from = characters.data();
-    // Labels, the usual texts, are short: two fixed-size moves that overlap in the middle.
-    if (n >= 8 && n <= 16) {
-      std::memcpy(at, from, 8);
-      std::memcpy(at + n - 8, from + n - 8, 8);
-    } else if (n >= 4 && n < 8) {
-      std::memcpy(at, from, 4);
-      std::memcpy(at + n - 4, from + n - 4, 4);
-    } else {
-      std::memcpy(at, from, n);
+    char* const at = claim(blanks + (terminated ? 2 : 0));
+    if (at == nullptr) [[unlikely]] {
+      return;
+    }
+    store_blanks(at, blanks);
+    if (terminated) {
+      std::memcpy(at + blanks, "\r\n", 2);
     }
   }
 
-  // Up to 32 blanks, the usual case, go out as one fixed-size run, of which `count` are kept.
-  void put_blanks(std::size_t count) {
-    static constexpr std::array<char, 32> blank_run = {
-        ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
-        ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-    if (count <= blank_run.size() && room() >= blank_run.size()) {
-      std::memcpy(next_, blank_run.data(), blank_run.size());
-      next_ += count;
-      return;
-    }
-    if (char* at = claim(count, count)) {
-      std::memset(at, ' ', count);
-    }
-  }
-
-  void end_record(bool terminated) {
-    if (ending_ == Ending::crlf) {
-      if (!terminated) {
-        return;
-      }
-      if (char* at = claim(2, 2)) {
-        at[0] = '\r';
-        at[1] = '\n';
-      }
-      return;
-    }
-    if (ends_used_ == ends_.size()) {
-      last_ = next_;
-      full_ = true;
-      return;
-    }
-    ends_[ends_used_++] = {size(), terminated};
-  }
-
-  // Bytes that may still be stored from the current place on.
+  // Bytes that may still be claimed from the current place on.
   [[nodiscard]] std::size_t room() const { return static_cast<std::size_t>(last_ - next_); }
   // The statement laid out more than the space holds: nothing of it can be kept.
   [[nodiscard]] bool full() const { return full_; }
@@ -121,6 +110,39 @@ class RecordSpace {
   }
 
  private:
+  // Up to 32 blanks, the usual case, as one run.
+  static void store_blanks(char* at, std::size_t count) {
+    if (count <= blank_run_bytes) {
+      std::memcpy(at, blank_run.data(), blank_run_bytes);
+    } else {
+      std::memset(at, ' ', count);
+    }
+  }
+
+  // Labels, the usual texts, are short: two fixed-size moves that overlap in the middle.
+  static void store(char* at, std::string_view characters) {
+    const std::size_t n = characters.size();
+    const char* const from = characters.data();
+    if (n >= 8 && n <= 16) {
+      std::memcpy(at, from, 8);
+      std::memcpy(at + n - 8, from + n - 8, 8);
+    } else if (n >= 4 && n < 8) {
+      std::memcpy(at, from, 4);
+      std::memcpy(at + n - 4, from + n - 4, 4);
+    } else if (n > 0) {
+      std::memcpy(at, from, n);
+    }
+  }
+
+  void mark_end(bool terminated) {
+    if (ends_used_ == ends_.size()) {
+      last_ = next_;
+      full_ = true;
+      return;
+    }
+    ends_[ends_used_++] = {size(), terminated};
+  }
+
   char* first_ = nullptr;
   char* next_ = nullptr;
   char* last_ = nullptr;

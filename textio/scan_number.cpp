@@ -1,6 +1,8 @@
 // textio/scan_number.cpp — one pass over a typed value's text: sign, mantissa, exponent.
 #include "textio/scan_number.hpp"
 
+#include <algorithm>
+
 namespace duopit::textio {
 namespace {
 
@@ -27,7 +29,6 @@ std::size_t scan_mantissa(std::string_view text, std::size_t pos, NumberText& nu
       ++number.kept_count;
       number.scale -= point ? 1 : 0;
     } else {
-      number.digits_dropped = true;
       number.scale += point ? 0 : 1;
     }
   }
@@ -57,12 +58,8 @@ std::size_t scan_exponent(std::string_view text, std::size_t pos, NumberText& nu
       size = size * 10 + (text[at] - '0');
     }
   }
-  number.exponent_capped = size > max_exponent;
-  if (number.exponent_capped) {
-    size = max_exponent + 1;
-  }
+  size = std::min(size, max_exponent + 1);
   number.exponent = negative ? -size : size;
-  number.e_exponent = letter && (text[pos] == 'E' || text[pos] == 'e');
   return at;
 }
 
@@ -75,9 +72,7 @@ NumberText scan_number(std::string_view text) {
     number.negative = text[0] == '-';
     pos = 1;
   }
-  number.body = pos;
   pos = scan_mantissa(text, pos, number);
-  number.mantissa_end = pos;
   if (number.has_digits) {
     pos = scan_exponent(text, pos, number);
   }

@@ -19,17 +19,12 @@ constexpr std::int32_t max_exponent = 5200;  // larger exponents count as max_ex
 // What the scan finds. The number is kept × 10^(scale + exponent).
 struct NumberText {
   bool negative = false;
-  std::size_t body = 0;          // first character after the sign
-  std::size_t mantissa_end = 0;
   std::size_t end = 0;           // end of the longest prefix that is a number
   bool has_digits = false;       // false: no prefix is a number
   Uint128 kept = 0;              // the first 24 significant digits (below 10^24 < 2^80)
   int kept_count = 0;
-  bool digits_dropped = false;   // more than 24 significant digits were written
   std::int64_t scale = 0;
   std::int32_t exponent = 0;     // as written, its size capped at max_exponent + 1
-  bool exponent_capped = false;
-  bool e_exponent = true;        // no exponent, or one written as "E"/"e" letter, sign, digits
 };
 
 // The syntax, as a whole text (see convert_real.hpp):

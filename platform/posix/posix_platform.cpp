@@ -34,16 +34,16 @@ bool reserve_descriptor(int fd) {
 }
 
 // One fstat answers both "is it open" and "what is it"; only a character device can be a
-// terminal, so only it is asked.
-HandleKind kind_of(int fd) {
-  struct stat info {};
+// terminal, so only it is asked, and only when `ask_terminal`.
+HandleKind kind_of(int fd, bool ask_terminal) {
+  struct stat info;  // filled by fstat; read only when it succeeded
   if (::fstat(fd, &info) != 0) {
     return HandleKind::closed;
   }
   if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) {
     return HandleKind::pipe;
   }
-  if (S_ISCHR(info.st_mode) && ::isatty(fd) == 1) {
+  if (ask_terminal && S_ISCHR(info.st_mode) && ::isatty(fd) == 1) {
     return HandleKind::terminal;
   }
   return HandleKind::file;
@@ -87,10 +87,11 @@ OsError classify_errno(int error) {
 
 OsError PosixPlatform::prepare_process() {
   // Every descriptor is classified before any is reserved: a failure must still find
-  // standard error as it is, to report itself there.
-  for (int fd = 0; fd < 3; ++fd) {
-    kinds_[static_cast<std::size_t>(fd)] = kind_of(fd);
-  }
+  // standard error as it is, to report itself there. Only the terminals that matter are
+  // asked for (see platform.hpp): standard output when standard input is one.
+  kinds_[0] = kind_of(0, true);
+  kinds_[1] = kind_of(1, kinds_[0] == HandleKind::terminal);
+  kinds_[2] = kind_of(2, false);
   OsError outcome = OsError::none;
   for (int fd = 0; fd < 3; ++fd) {
     if (kinds_[static_cast<std::size_t>(fd)] == HandleKind::closed && !reserve_descriptor(fd)) {
@@ -184,7 +185,7 @@ OpenResult PosixPlatform::open(const char* name, Disposition disposition, Access
   // A directory is not a file, whatever access was asked for; and a file without any write
   // permission is read-only for every user, the superuser included, as it is on platforms
   // where read-only is an attribute of the file.
-  struct stat info {};
+  struct stat info;  // filled by fstat; read only when it succeeded
   const bool refused = ::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) ||
                        (access != Access::read_only && S_ISREG(info.st_mode) &&
                         (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0);
@@ -207,7 +208,7 @@ OsError PosixPlatform::hold_for_writing(FileHandle handle) {
 }
 
 SizeResult PosixPlatform::file_size(FileHandle handle) {
-  struct stat info {};
+  struct stat info;  // filled by fstat; read only when it succeeded
   if (::fstat(handle, &info) != 0) {
     return {0, classify_errno(errno)};
   }

@@ -1,10 +1,13 @@
-// Carriage control and the console line discipline.
+// Carriage control, the console line discipline, and the console unit's own operations.
 #include "lifecycle/console_output.hpp"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "textio/fake_console.hpp"
 
 namespace duopit::lifecycle {
 namespace {
@@ -66,14 +69,12 @@ TEST(ConsoleRecord, FirstCharacterIsCarriageControlUnlessTheLineContinues) {
   };
   for (const RecordCase& c : cases) {
     SCOPED_TRACE(c.name);
-    ConsoleUnit unit;
-    unit.line_open = c.line_open;
-    unit.line_continues = c.line_continues;
+    ConsoleUnit unit = testing::console_unit_with_line(c.line_open, c.line_continues);
     RecordingPort port;
     write_console_record(c.record, c.terminated, unit, port);
     EXPECT_EQ(port.screen(), c.screen);
-    EXPECT_TRUE(unit.line_open);
-    EXPECT_EQ(unit.line_continues, c.continues_after);
+    EXPECT_TRUE(unit.line_open());
+    EXPECT_EQ(unit.line_continues(), c.continues_after);
   }
 }
 
@@ -86,7 +87,7 @@ TEST(ConsoleRecord, LongRecordGoesOutInPiecesOfTheBuffer) {
   EXPECT_EQ(port.writes, (std::vector<std::string>{"", std::string(131, 'a'),
                                                    std::string(132, 'b'), std::string(8, 'b')}));
   // On a continued line the first character is data, so the first piece holds 132 of them.
-  unit.line_continues = true;
+  unit.end_record(false);
   port.writes.clear();
   write_console_record(std::string(133, 'c'), true, unit, port);
   EXPECT_EQ(port.writes, (std::vector<std::string>{std::string(132, 'c'), "c"}));
@@ -98,6 +99,60 @@ TEST(ConsoleRecord, SuccessiveRecordsOfOneStatement) {
   write_console_record(" one", true, unit, port);
   write_console_record(" two", true, unit, port);
   EXPECT_EQ(port.screen(), "one\r\ntwo");
+}
+
+// The line state as output, input and termination move it, through the unit's operations.
+TEST(ConsoleUnit, LineStateThroughItsOperations) {
+  struct Case {
+    const char* name;
+    bool open, continues;    // before
+    std::string before_read;  // what begin_input writes
+    std::string at_exit;      // what end_line writes, had the line stayed as it was
+  };
+  const Case cases[] = {
+      {"closed", false, false, "", ""},
+      {"open", true, false, "\r\n", "\r\n"},
+      {"open, continued (the prompt)", true, true, "", "\r\n"},
+      {"closed by input after a continued record", false, true, "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordingPort at_exit;
+    testing::console_unit_with_line(c.open, c.continues).end_line(at_exit);
+    EXPECT_EQ(at_exit.screen(), c.at_exit);
+    ConsoleUnit unit = testing::console_unit_with_line(c.open, c.continues);
+    RecordingPort port;
+    unit.begin_input(port);
+    EXPECT_EQ(port.screen(), c.before_read);
+    EXPECT_EQ(unit.line_open(), c.open);  // only the user's line end closes it
+    EXPECT_FALSE(unit.line_continues() && c.open);
+    unit.end_line_by_input();
+    EXPECT_FALSE(unit.line_open());
+  }
+}
+
+// Input is handed out byte by byte from what the last read held; an open line drops it.
+TEST(ConsoleUnit, InputBufferHandsOutWhatWasHeld) {
+  ConsoleUnit unit;
+  EXPECT_FALSE(unit.has_input());
+  std::memcpy(unit.input_buffer(), "12\n", 3);
+  unit.hold_input(3);
+  std::string taken;
+  while (unit.has_input()) {
+    taken += unit.take_char();
+  }
+  EXPECT_EQ(taken, "12\n");
+  unit.put_back();
+  EXPECT_EQ(unit.take_char(), '\n');
+  EXPECT_TRUE(unit.input_in_bounds());
+  unit.hold_input(2);
+  unit.end_record(true);  // output leaves the line open: the next read starts afresh
+  RecordingPort port;
+  unit.begin_input(port);
+  EXPECT_FALSE(unit.has_input());
+  EXPECT_FALSE(unit.input_ended());
+  unit.mark_input_ended();
+  EXPECT_TRUE(unit.input_ended());
 }
 
 }  // namespace

@@ -36,6 +36,53 @@ TEST(FileName, TrimmedAndCutAt259Characters) {
   EXPECT_EQ(trim_file_name(std::string(258, ' ') + "ab"), "a");
 }
 
+// Each unit keeps its own file and buffer; at the end each is written and closed once.
+TEST(UnitTable, UnitsAreFoundByNumberAndClosedOnce) {
+  RunEnvironment env;
+  const int status = env.run_to_exit([] {
+    connect_unit(100, "first.dat");
+    connect_unit(-7, "second.dat");
+    connect_unit(32767, "third.dat");
+    EXPECT_EQ(find_unit(8), nullptr);
+    for (const std::int32_t number : {32767, 100, -7, 100}) {
+      FileUnit* unit = find_unit(number);
+      ASSERT_NE(unit, nullptr);
+      EXPECT_EQ(unit->number(), number);
+      unit->begin_statement();
+      const std::string record = std::string(unit->name()) + "\r\n";
+      std::memcpy(unit->records_begin(), record.data(), record.size());
+      unit->take_records(record.size());
+    }
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(env.os.files["first.dat"].content, "first.dat\r\nfirst.dat\r\n");
+  EXPECT_EQ(env.os.files["second.dat"].content, "second.dat\r\n");
+  EXPECT_EQ(env.os.files["third.dat"].content, "third.dat\r\n");
+  EXPECT_EQ(env.os.calls[Op::close], 3);
+  EXPECT_EQ(env.os.calls[Op::write_file], 3);
+}
+
+// A unit number out of range connects nothing; the 62nd unit finds the table full, and the
+// 61 connected before are still closed at the end.
+TEST(UnitTable, SixtyOneUnitsAtMost) {
+  RunEnvironment env;
+  const int status = env.run_to_exit([] {
+    connect_unit(32768, "out_of_range.dat");
+    EXPECT_EQ(find_unit(32768), nullptr);
+    for (int i = 0; i < max_connected_units; ++i) {
+      connect_unit(i, "unit" + std::to_string(i) + ".dat");
+    }
+    EXPECT_NE(find_unit(max_connected_units - 1), nullptr);
+    connect_unit(max_connected_units, "one_too_many.dat");
+  });
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(env.os.error, "\r\nrun-time error F6418: OPEN(one_too_many.dat)\r\n"
+                          "- too many units connected\r\n");
+  EXPECT_EQ(env.os.files.count("out_of_range.dat"), 0u);
+  EXPECT_EQ(env.os.files.count("one_too_many.dat"), 0u);
+  EXPECT_EQ(env.os.calls[Op::close], max_connected_units);
+}
+
 TEST(FileUnit, NewFileIsCreatedEmptyAndFilledInBlocksOf1024) {
   RunEnvironment env;
   const int status = env.run_to_exit([] {

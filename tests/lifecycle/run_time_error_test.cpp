@@ -78,7 +78,7 @@ TEST(RunTimeError, ClosedStandardErrorStillEndsWithStatusOne) {
 
 TEST(Termination, EndsAnOpenConsoleLineOnce) {
   RunEnvironment env;
-  console_output_unit().line_open = true;
+  console_output_unit().end_record(true);
   EXPECT_EQ(env.run_to_exit([] {}), 0);
   EXPECT_EQ(env.os.output, "\r\n");
 }
@@ -91,7 +91,7 @@ TEST(Termination, NothingWhenTheLineIsClosed) {
 
 TEST(Termination, ErrorWhileClosingAtANormalEndSkipsTheLineEndAndFailsTheRun) {
   RunEnvironment env;
-  console_output_unit().line_open = true;
+  console_output_unit().end_record(true);
   env.os.injected.push_back({testing::Op::write_file, 1, platform::OsError::no_space});
   const int status = env.run_to_exit([] {
     connect_unit(100, "duopit.dat");
@@ -128,7 +128,7 @@ void no_traps() {}
 TEST(Startup, FatalFailureEndsWith255AndNoExitRoutines) {
   testing::FakePlatform os;
   os.prepare_error = platform::OsError::too_many_open;
-  reset_process_state();
+  reset_run_state();
   try {
     run_program(os, {no_precision, no_traps}, never_called);
     FAIL() << "run_program returned";
@@ -138,7 +138,7 @@ TEST(Startup, FatalFailureEndsWith255AndNoExitRoutines) {
   EXPECT_EQ(os.error_writes,
             (std::vector<std::string>{"\r\n", "runtime error ", "R6008", "\r\n- ",
                                       "not enough resources to start the program", "\r\n"}));
-  EXPECT_EQ(process_state().exit_routine_count, 0);
+  EXPECT_EQ(run_state().exit_routine_count, 0);
 }
 
 int computations = 0;
@@ -157,7 +157,7 @@ TEST(Startup, SharesTheConsoleUnitOnlyWhenBothHandlesAreTerminals) {
   for (const Case& c : cases) {
     testing::FakePlatform os;
     os.kinds = {c.input, c.output, HandleKind::pipe};
-    reset_process_state();
+    reset_run_state();
     computations = 0;
     try {
       run_program(os, {no_precision, no_traps}, count_computation);

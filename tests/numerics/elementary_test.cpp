@@ -186,6 +186,27 @@ TEST(ArithmeticTraps, HandlerIgnoresTrapsInsideAnElementaryFunction) {
   EXPECT_EQ(env.os.error, "");
 }
 
+// A faulting operation resets the unit and hands the fault on; when the handler returns (as it
+// does for a function's own signal), the result reads as zero, the run's control word is back
+// and the next operation runs normally.
+TEST(ArithmeticTraps, FaultingOperationLeavesTheUnitUsable) {
+  RunEnvironment env;
+  const std::uint16_t run_control = control_word();
+  set_in_elementary_function(true);
+  const auto status = env.run([run_control] {
+    const Extended quotient = div(1.0, 0.0);
+    EXPECT_EQ(quotient, 0.0L);
+    EXPECT_EQ(control_word(), run_control);
+    EXPECT_EQ(to_real(mul(div(3.0, 2.0), 4.0)), 6.0);
+    const double overflowed = to_real(mul(1e300, 1e300));
+    EXPECT_EQ(overflowed, 0.0);
+    EXPECT_EQ(control_word(), run_control);
+  });
+  set_in_elementary_function(false);
+  EXPECT_FALSE(status.has_value());
+  EXPECT_EQ(env.os.error, "");
+}
+
 TEST(ArithmeticTraps, KindFollowsThePriorityOfTheFlags) {
   using lifecycle::RunTimeError;
   constexpr std::uint16_t run_control = 0x0272;

@@ -8,10 +8,12 @@
 #include <functional>
 #include <optional>
 
-#include "lifecycle/process_state.hpp"
+#include "lifecycle/console.hpp"
+#include "lifecycle/run_state.hpp"
 #include "lifecycle/termination.hpp"
 #include "numerics/x87.hpp"
 #include "support/fake_platform.hpp"
+#include "textio/statement_state.hpp"
 
 namespace duopit::testing {
 
@@ -21,11 +23,11 @@ class RunEnvironment {
                           platform::HandleKind output = platform::HandleKind::pipe)
       : saved_control_(numerics::control_word()) {
     os.kinds = {input, output, platform::HandleKind::pipe};
-    platform::install(os);
-    lifecycle::reset_process_state();
-    lifecycle::ProcessState& state = lifecycle::process_state();
-    state.console_shared = input == platform::HandleKind::terminal &&
-                           output == platform::HandleKind::terminal;
+    lifecycle::reset_run_state();
+    textio::reset_statement_state();
+    lifecycle::install_platform(os);
+    lifecycle::set_up_console(input == platform::HandleKind::terminal &&
+                              output == platform::HandleKind::terminal);
     lifecycle::register_exit_routine(lifecycle::termination_routine);
     numerics::set_run_precision();
     numerics::enable_run_traps();

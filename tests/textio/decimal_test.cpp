@@ -189,19 +189,29 @@ TEST(Pow10ProductAtMost, ExactComparison) {
 namespace duopit::textio {
 namespace {
 
-// The reciprocal multiplication behind the digit pairs is exact only by its constants:
-// check every eight-digit group there is.
-TEST(EightDigits, EveryValueBelowTenToTheEight) {
-  std::array<char, 8> out{};
-  std::array<char, 8> expected{'0', '0', '0', '0', '0', '0', '0', '0'};
-  for (std::uint32_t value = 0; value < 100'000'000; ++value) {
-    write_eight_digits(value, out.data());
+// The reciprocal multiplications behind the digit groups are exact only by their constants:
+// every eight-digit group there is, in the high half and, as its nines' complement, in the
+// low half, so that every group value also meets every other lane.
+TEST(SixteenDigits, EveryEightDigitGroupInBothHalves) {
+  std::array<char, 16> out{};
+  std::array<char, 16> expected{};
+  expected.fill('0');
+  for (int i = 8; i < 16; ++i) {
+    expected[static_cast<std::size_t>(i)] = '9';
+  }
+  constexpr std::uint64_t pow10_8 = 100'000'000;
+  for (std::uint64_t value = 0; value < pow10_8; ++value) {
+    write_sixteen_digits(value * pow10_8 + (pow10_8 - 1 - value), out.data());
     if (out != expected) {
-      FAIL() << "wrong digits for " << value;
+      FAIL() << "wrong digits for the group " << value;
     }
-    // Count `expected` up by one, as a decimal odometer.
+    // Count the high half up by one as a decimal odometer, the low half down with it.
     for (int i = 7; i >= 0 && ++expected[static_cast<std::size_t>(i)] > '9'; --i) {
       expected[static_cast<std::size_t>(i)] = '0';
+    }
+    for (int i = 0; i < 8; ++i) {
+      expected[static_cast<std::size_t>(8 + i)] =
+          static_cast<char>('0' + '9' - expected[static_cast<std::size_t>(i)]);
     }
   }
 }

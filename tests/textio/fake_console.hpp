@@ -100,4 +100,17 @@ class FakeConsole final : public lifecycle::ConsolePort {
   std::size_t piece_ = 132;
 };
 
+// A console unit whose line state is as output and input can leave it: open or closed, and
+// continued or not.
+inline lifecycle::ConsoleUnit console_unit_with_line(bool open, bool continues) {
+  lifecycle::ConsoleUnit unit;
+  if (open || continues) {
+    unit.end_record(!continues);
+  }
+  if (!open) {
+    unit.end_line_by_input();
+  }
+  return unit;
+}
+
 }  // namespace duopit::testing

@@ -41,10 +41,10 @@ struct Laid {
 };
 
 // Lays the items out as a statement does, one by one, in a space that notes record ends.
-Laid lay_out_fixed(const char* format, int length, const std::vector<std::string_view>& items) {
+Laid lay_out_with(FixedLayout& layout, const std::vector<std::string_view>& items) {
   std::vector<char> memory(40000);
-  RecordSpace space(memory.data(), memory.data() + memory.size(), RecordSpace::Ending::marked);
-  FixedLayout layout(format, length);
+  RecordSpace space(memory.data(), memory.data() + memory.size() - RecordSpace::spill_bytes,
+                    RecordSpace::Ending::marked);
   for (const std::string_view item : items) {
     layout.place_item(space, item);
   }
@@ -58,6 +58,11 @@ Laid lay_out_fixed(const char* format, int length, const std::vector<std::string
     start = end.end;
   }
   return laid;
+}
+
+Laid lay_out_fixed(const char* format, int length, const std::vector<std::string_view>& items) {
+  FixedLayout layout(format, length);
+  return lay_out_with(layout, items);
 }
 
 std::vector<Record> lay_out_ok(const char* format, int length,
@@ -120,6 +125,22 @@ TEST(LayOutFixed, Table) {
   for (const Case& c : cases) {
     const std::vector<Record> got = lay_out_ok(c.format, c.length, c.items);
     EXPECT_EQ(got, c.expected) << c.format << " gave " << show(got);
+  }
+}
+
+// A statement under a format already checked restarts its layout: the records come out as
+// from a fresh layout, whatever the statement before left in it (here one more item than the
+// case has, which also starts the format again).
+TEST(LayOutFixed, RestartedLayoutLaysOutTheSameRecords) {
+  for (const Case& c : cases) {
+    FixedLayout layout(c.format, c.length);
+    std::vector<std::string_view> before = c.items;
+    before.push_back("extra");
+    (void)lay_out_with(layout, before);
+    layout.restart();
+    const Laid again = lay_out_with(layout, c.items);
+    EXPECT_EQ(again.status, FormatStatus::ok) << c.format;
+    EXPECT_EQ(again.records, c.expected) << c.format << " gave " << show(again.records);
   }
 }
 

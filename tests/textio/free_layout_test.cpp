@@ -28,7 +28,8 @@ struct Laid {
 // Lays the items out as a statement does, one by one, in a space like the report unit's.
 Laid lay_out_free(const std::vector<OutputItem>& items) {
   std::vector<char> memory(4096);
-  RecordSpace space(memory.data(), memory.data() + memory.size(), RecordSpace::Ending::crlf);
+  RecordSpace space(memory.data(), memory.data() + memory.size() - RecordSpace::spill_bytes,
+                    RecordSpace::Ending::crlf);
   FreeLayout layout;
   Laid laid{{}, true};
   for (const OutputItem& item : items) {

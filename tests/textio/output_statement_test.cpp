@@ -64,8 +64,8 @@ TEST(WriteStatement, PromptLeavesTheConsoleLineOpen) {
     end_write();
   });
   EXPECT_EQ(env.os.output, "Rumo:");
-  EXPECT_TRUE(lifecycle::console_output_unit().line_open);
-  EXPECT_TRUE(lifecycle::console_output_unit().line_continues);
+  EXPECT_TRUE(lifecycle::console_output_unit().line_open());
+  EXPECT_TRUE(lifecycle::console_output_unit().line_continues());
   (void)env.run([] { lifecycle::exit_process(0); });
   EXPECT_EQ(env.os.output, "Rumo:\r\n");
 }
@@ -80,6 +80,27 @@ TEST(WriteStatement, NothingReachesTheUnitBeforeEndWrite) {
     EXPECT_EQ(lifecycle::find_unit(100)->position(), 0u);
     EXPECT_EQ(env.os.calls[testing::Op::set_file_size], 0);
   });
+}
+
+// Statements alternate between units: each reaches its own, and a number that no unit has is
+// refused even right after a statement to a unit that was found.
+TEST(WriteStatement, EachStatementReachesItsOwnUnit) {
+  RunEnvironment env;
+  const auto status = env.run_to_exit([] {
+    lifecycle::connect_unit(100, "first.dat");
+    lifecycle::connect_unit(7, "second.dat");
+    for (const std::int32_t unit : {100, 7, 7, 100}) {
+      begin_write(unit);
+      write_text_item(unit == 100 ? "a" : "b", 1);
+      end_write();
+    }
+    begin_write(8);
+    end_write();
+  });
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(env.os.files["first.dat"].content, " a\r\n a\r\n");
+  EXPECT_EQ(env.os.files["second.dat"].content, " b\r\n b\r\n");
+  EXPECT_EQ(env.os.error, "\r\nrun-time error F6419\r\n- unit not connected\r\n");
 }
 
 struct StatementErrorCase {
@@ -159,8 +180,8 @@ TEST(WriteStatement, ConsoleRecordsOfOneStatement) {
     end_write();
   });
   EXPECT_EQ(env.os.output, "one\r\n\r\ntwo");
-  EXPECT_TRUE(lifecycle::console_output_unit().line_open);
-  EXPECT_FALSE(lifecycle::console_output_unit().line_continues);
+  EXPECT_TRUE(lifecycle::console_output_unit().line_open());
+  EXPECT_FALSE(lifecycle::console_output_unit().line_continues());
 
   RunEnvironment too_long;
   const auto status = too_long.run([] {

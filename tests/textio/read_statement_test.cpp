@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "lifecycle/process_state.hpp"
+#include "lifecycle/console.hpp"
 #include "support/run_environment.hpp"
 #include "textio/fake_console.hpp"
 
@@ -44,12 +44,7 @@ Outcome read_one(lifecycle::ConsoleUnit& unit, FakeConsole& port) {
 }
 
 // The console after the prompt: output left the line open under the backslash.
-lifecycle::ConsoleUnit after_prompt() {
-  lifecycle::ConsoleUnit unit;
-  unit.line_open = true;
-  unit.line_continues = true;
-  return unit;
-}
+lifecycle::ConsoleUnit after_prompt() { return testing::console_unit_with_line(true, true); }
 
 struct Line {
   const char* typed;
@@ -162,21 +157,19 @@ TEST(ReadStatement, GoodReadEndsTheConsoleLineAndEmptiesTheBuffer) {
   const Outcome got = read_one(unit, port);
   ASSERT_EQ(got.status, ReadStatus::ok);
   EXPECT_EQ(got.value, 12.5);
-  EXPECT_FALSE(unit.line_open);
-  EXPECT_FALSE(unit.line_continues);
-  EXPECT_EQ(unit.line_pos, 0);
-  EXPECT_EQ(unit.line_last, -1);
+  EXPECT_FALSE(unit.line_open());
+  EXPECT_FALSE(unit.line_continues());
+  EXPECT_FALSE(unit.has_input());
   EXPECT_EQ(port.written, "");
 }
 
 TEST(ReadStatement, OpenLineWithoutContinuationGetsCrLfBeforeTheRead) {
-  lifecycle::ConsoleUnit unit;
-  unit.line_open = true;
+  lifecycle::ConsoleUnit unit = testing::console_unit_with_line(true, false);
   FakeConsole port = FakeConsole::terminal({"7\n"});
   EXPECT_EQ(read_one(unit, port).value, 7.0);
   EXPECT_EQ(port.written, "\r\n");
   EXPECT_EQ(port.events, "wr");
-  EXPECT_FALSE(unit.line_open);
+  EXPECT_FALSE(unit.line_open());
 }
 
 TEST(ReadStatement, ClosedLineWritesNothing) {
@@ -188,9 +181,9 @@ TEST(ReadStatement, ClosedLineWritesNothing) {
 
 TEST(ReadStatement, OpenLineDropsWhatTheBufferStillHeld) {
   lifecycle::ConsoleUnit unit = after_prompt();
-  unit.line_buffer[0] = '9';
-  unit.line_buffer[1] = '\n';
-  unit.line_last = 1;
+  unit.input_buffer()[0] = '9';
+  unit.input_buffer()[1] = '\n';
+  unit.hold_input(2);
   FakeConsole port = FakeConsole::terminal({"7\n"});
   EXPECT_EQ(read_one(unit, port).value, 7.0);
 }
@@ -199,14 +192,14 @@ TEST(ReadStatement, FailureBeforeDisposalLeavesTheLineOpen) {
   lifecycle::ConsoleUnit unit = after_prompt();
   FakeConsole port = FakeConsole::terminal({"12.5x 7\n"});
   EXPECT_EQ(read_one(unit, port).status, ReadStatus::bad_syntax);
-  EXPECT_TRUE(unit.line_open);
+  EXPECT_TRUE(unit.line_open());
 }
 
 TEST(ReadStatement, ValueEndedByTheLineEndHasClosedTheLineBeforeFailing) {
   lifecycle::ConsoleUnit unit = after_prompt();
   FakeConsole port = FakeConsole::terminal({"12.5x\n"});
   EXPECT_EQ(read_one(unit, port).status, ReadStatus::bad_syntax);
-  EXPECT_FALSE(unit.line_open);
+  EXPECT_FALSE(unit.line_open());
 }
 
 struct Typing {
@@ -270,7 +263,7 @@ TEST(ReadStatement, EndOfInputStaysEnded) {
   lifecycle::ConsoleUnit unit;
   FakeConsole port = FakeConsole::terminal({""});
   EXPECT_EQ(read_one(unit, port).status, ReadStatus::end_of_file);
-  EXPECT_TRUE(unit.end_of_file);
+  EXPECT_TRUE(unit.input_ended());
   EXPECT_EQ(read_one(unit, port).status, ReadStatus::end_of_file);
   EXPECT_EQ(port.reads, 1);
 }
@@ -343,7 +336,7 @@ TEST(ReadStatement, RedirectedInput) {
     const Outcome got = read_one(unit, port);
     EXPECT_EQ(got.status, r.status) << r.name;
     EXPECT_EQ(bits(got.value), bits(r.value)) << r.name;
-    EXPECT_FALSE(unit.line_open) << r.name;
+    EXPECT_FALSE(unit.line_open()) << r.name;
     if (!r.next.empty()) {
       // The first statement dropped exactly the rest of its line.
       const Outcome second = read_one(unit, port);
@@ -450,9 +443,7 @@ TEST(ReadStatement, EveryStatusHasItsRunTimeError) {
 class ProgramRead : public ::testing::Test {
  protected:
   ProgramRead() : run(platform::HandleKind::terminal, platform::HandleKind::terminal) {
-    lifecycle::ConsoleUnit& unit = lifecycle::console_input_unit();
-    unit.line_open = true;
-    unit.line_continues = true;
+    lifecycle::console_input_unit().end_record(false);
   }
 
   std::optional<int> read_into(double& value) {
@@ -476,7 +467,7 @@ TEST_F(ProgramRead, StoresTheTypedValue) {
   double value = untouched;
   EXPECT_EQ(read_into(value), std::nullopt);
   EXPECT_EQ(value, 12.5);
-  EXPECT_FALSE(lifecycle::console_input_unit().line_open);
+  EXPECT_FALSE(lifecycle::console_input_unit().line_open());
   EXPECT_EQ(run.run_to_exit([] {}), 0);
   EXPECT_EQ(run.os.output, "");  // the Enter ended the line: no line end at exit
 }

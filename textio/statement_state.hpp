@@ -1,0 +1,66 @@
+// textio/statement_state.hpp — the text layer's part of the run's state: the write or read
+// statement in progress, and the formats the write statements have checked. The rest of the
+// run's state is in lifecycle/run_state.hpp; this part lives here because its types are this
+// layer's, which the lifecycle layer below cannot name.
+// Everything starts zero (no statement, no format checked), so it costs no page before the
+// first statement.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+
+#include "lifecycle/file_unit.hpp"
+#include "textio/fixed_layout.hpp"
+#include "textio/free_layout.hpp"
+#include "textio/read_statement.hpp"
+#include "textio/record_space.hpp"
+
+namespace duopit::textio {
+
+// Where a write statement's records go, and how they are laid out.
+enum class Route : unsigned char {
+  free_to_file,  // free format to a connected file unit: the report's usual way
+  formatted,     // under a format, to the console or a file unit
+  free_to_console,  // free format to the console
+  unconnected,   // to a unit that no open connected: nothing is kept, the end says so
+};
+
+// A format text checked once, and its layout, which every statement under it restarts.
+constexpr std::size_t max_kept_format_bytes = 32;
+struct CheckedFormat {
+  std::array<char, max_kept_format_bytes> text;
+  std::size_t size;  // 0: none yet
+  std::optional<FixedLayout> layout;
+};
+
+// The write statement in progress, from begin_write to end_write; statements do not nest.
+struct WriteStatement {
+  Route route;
+  // The file unit; null for the console and a unit not connected. Kept after the statement:
+  // the next one looks at it first.
+  lifecycle::FileUnit* unit;
+  RecordSpace space;          // where the records are laid out: see record_space.hpp
+  std::optional<FreeLayout> free;
+  FixedLayout* fixed;                 // under a format: a kept format's layout, or `unkept`
+  std::optional<FixedLayout> unkept;  // a format too long to keep, checked for this statement
+};
+
+struct StatementState {
+  WriteStatement write;
+  // The last two format texts checked: every title of the report has the same format, the
+  // prompt another, and checking them again would cost more than the editing they guide.
+  // Keyed by the text itself, so that a format changed in place is checked again.
+  std::array<CheckedFormat, 2> formats;
+  std::size_t next_replaced;  // the entry a new format replaces
+  // The read statement in progress, from begin_read to end_read.
+  std::optional<ReadStatement> read;
+};
+
+[[nodiscard]] StatementState& statement_state();
+
+// Back to the state of a process that has not started: for tests that run the program's
+// layers more than once in one process, with lifecycle::reset_run_state.
+void reset_statement_state();
+
+}  // namespace duopit::textio
