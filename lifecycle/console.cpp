@@ -16,15 +16,7 @@ class StandardConsolePort final : public ConsolePort {
   }
 
   void write_output(std::string_view bytes) override {
-    platform::Platform& platform = os();
-    while (!bytes.empty()) {
-      const platform::IoResult result =
-          platform.write_std(platform::StdStream::output, bytes.data(), bytes.size());
-      if (result.error != platform::OsError::none || result.bytes == 0) {
-        return;
-      }
-      bytes.remove_prefix(result.bytes);
-    }
+    (void)write_all_std(os(), platform::StdStream::output, bytes);
   }
 
   void discard_typed_line() override { os().discard_typed_line(); }
@@ -38,6 +30,17 @@ class StandardConsolePort final : public ConsolePort {
 constinit StandardConsolePort standard_port;
 
 }  // namespace
+
+bool write_all_std(platform::Platform& os, platform::StdStream stream, std::string_view text) {
+  while (!text.empty()) {
+    const platform::IoResult result = os.write_std(stream, text.data(), text.size());
+    if (result.error != platform::OsError::none || result.bytes == 0) {
+      return false;
+    }
+    text.remove_prefix(result.bytes);
+  }
+  return true;
+}
 
 void ConsoleUnit::begin_input(ConsolePort& port) {
   if (!line_open_) {

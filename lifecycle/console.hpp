@@ -19,6 +19,10 @@ namespace duopit::lifecycle {
 constexpr std::size_t console_buffer_bytes = 132;
 constexpr std::string_view console_name = "CON";
 
+// Writes all of `text` to a standard handle, calling again after a short write; false if
+// some of it could not be written.
+bool write_all_std(platform::Platform& os, platform::StdStream stream, std::string_view text);
+
 // The console's byte channels as the statements see them. The real port forwards to the
 // platform's standard handles; tests give their own.
 class ConsolePort {

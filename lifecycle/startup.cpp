@@ -1,8 +1,9 @@
 // lifecycle/startup.cpp — start-up, in order: the platform's process set-up, the answer to
 // a command line that is not a plain run, 53-bit precision, the arithmetic traps, the console
 // units (one shared unit when standard input and standard output are both terminals, else
-// two), the termination routine; then the computation, once. No console interrupt handler is installed: an interrupt ends the
-// process by the platform's default action, without termination.
+// two), the termination routine; then the computation, once. No console interrupt handler is
+// installed: an interrupt ends the process by the platform's default action, without
+// termination.
 #include "lifecycle/startup.hpp"
 
 #include "lifecycle/console.hpp"
@@ -13,34 +14,22 @@
 namespace duopit::lifecycle {
 namespace {
 
-// Writes all of `text` to a standard handle; false if any of it could not be written.
-bool write_all(platform::Platform& os, platform::StdStream stream, std::string_view text) {
-  while (!text.empty()) {
-    const platform::IoResult result = os.write_std(stream, text.data(), text.size());
-    if (result.error != platform::OsError::none || result.bytes == 0) {
-      return false;
-    }
-    text.remove_prefix(result.bytes);
-  }
-  return true;
-}
-
 // Help and version on standard output (status 1 if they could not be written), or the
 // usage error on standard error with status 2. No unit exists yet and none is made.
 [[noreturn]] void answer(platform::Platform& os, const CommandLine& command) {
   using platform::StdStream;
   switch (command.request) {
     case Request::help:
-      end_process(write_all(os, StdStream::output, help_text()) ? 0 : 1);
+      end_process(write_all_std(os, StdStream::output, help_text()) ? 0 : 1);
     case Request::version:
-      end_process(write_all(os, StdStream::output, version_text()) ? 0 : 1);
+      end_process(write_all_std(os, StdStream::output, version_text()) ? 0 : 1);
     case Request::usage_error:
     case Request::run:
       break;
   }
-  (void)(write_all(os, StdStream::error, usage_error_head) &&
-         write_all(os, StdStream::error, {command.shown.data(), command.shown_length}) &&
-         write_all(os, StdStream::error, usage_error_tail));
+  (void)(write_all_std(os, StdStream::error, usage_error_head) &&
+         write_all_std(os, StdStream::error, {command.shown.data(), command.shown_length}) &&
+         write_all_std(os, StdStream::error, usage_error_tail));
   end_process(usage_error_status);
 }
 

@@ -104,36 +104,35 @@ std::string manual_page_text() {
   return text;
 }
 
-// The ```console blocks of a Markdown text, each as its lines joined with LF.
-std::vector<std::string> markdown_sessions(const std::string& text) {
+// The blocks between an `open` line and a `close` line, each as its lines, passed through
+// `unescape`, joined with LF.
+std::vector<std::string> fenced_blocks(const std::string& text, std::string_view open,
+                                       std::string_view close,
+                                       std::string (*unescape)(const std::string&)) {
   std::vector<std::string> blocks;
   std::string* block = nullptr;
   for (const std::string& line : lines_of(text)) {
-    if (block == nullptr && line == "```console") {
+    if (block == nullptr && line == open) {
       block = &blocks.emplace_back();
-    } else if (block != nullptr && line == "```") {
+    } else if (block != nullptr && line == close) {
       block = nullptr;
     } else if (block != nullptr) {
-      *block += line + "\n";
+      *block += unescape(line) + "\n";
     }
   }
   return blocks;
 }
 
+std::string as_written(const std::string& line) { return line; }
+
+// The ```console blocks of a Markdown text.
+std::vector<std::string> markdown_sessions(const std::string& text) {
+  return fenced_blocks(text, "```console", "```", as_written);
+}
+
 // The .EX ... .EE blocks of the manual page, unescaped.
 std::vector<std::string> manual_page_sessions(const std::string& roff) {
-  std::vector<std::string> blocks;
-  std::string* block = nullptr;
-  for (const std::string& line : lines_of(roff)) {
-    if (block == nullptr && line == ".EX") {
-      block = &blocks.emplace_back();
-    } else if (block != nullptr && line == ".EE") {
-      block = nullptr;
-    } else if (block != nullptr) {
-      *block += unescape_roff(line) + "\n";
-    }
-  }
-  return blocks;
+  return fenced_blocks(roff, ".EX", ".EE", unescape_roff);
 }
 
 // Reads the screen until it ends with `tail` after more than `past` bytes.
