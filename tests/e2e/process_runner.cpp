@@ -199,6 +199,21 @@ RunResult run_program(const std::string& directory, const RunOptions& options) {
                  ".stdin";
     write_file(input_file, options.stdin_data);
   }
+  // The unprivileged user may not reach the build tree (a checkout under a private
+  // directory): it runs a copy of the program that sits beside the temporary directory.
+  std::string program = options.program;
+  std::string program_copy;
+  if (options.unprivileged && program.empty()) {
+    program_copy = directory + ".program";
+    std::filesystem::copy_file(program_path(), program_copy,
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::permissions(program_copy, std::filesystem::perms::owner_all |
+                                                   std::filesystem::perms::group_exec |
+                                                   std::filesystem::perms::others_exec |
+                                                   std::filesystem::perms::group_read |
+                                                   std::filesystem::perms::others_read);
+    program = program_copy;
+  }
 
   const pid_t pid = ::fork();
   check(pid >= 0, "fork");
@@ -245,7 +260,7 @@ RunResult run_program(const std::string& directory, const RunOptions& options) {
     if (options.unprivileged) {
       drop_privileges();
     }
-    exec_program(options.wrapper, options.program, options.arguments);
+    exec_program(options.wrapper, program, options.arguments);
   }
 
   ::close(out_pipe[1]);
@@ -300,6 +315,9 @@ RunResult run_program(const std::string& directory, const RunOptions& options) {
   ::close(err_pipe[0]);
   int wait_status = 0;
   ::waitpid(pid, &wait_status, 0);
+  if (!program_copy.empty()) {
+    ::unlink(program_copy.c_str());
+  }
   if (!input_file.empty()) {
     ::unlink(input_file.c_str());
   }
