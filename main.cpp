@@ -2,7 +2,7 @@
 // set-up of the numerics layer and the orientation computation.
 #include "lifecycle/startup.hpp"
 #include "native_platform.hpp"
-#include "numerics/x87.hpp"
+#include "numerics/arithmetic.hpp"
 #include "orientation/report.hpp"
 
 int main(int argc, char** argv) {

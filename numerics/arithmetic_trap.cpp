@@ -2,7 +2,6 @@
 #include "numerics/arithmetic_trap.hpp"
 
 #include "lifecycle/run_state.hpp"
-#include "numerics/x87.hpp"
 
 namespace duopit::numerics {
 namespace {

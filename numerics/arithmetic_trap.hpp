@@ -10,6 +10,21 @@
 
 namespace duopit::numerics {
 
+// The six exceptions, as the arithmetic unit numbers them: the same bit is the exception's
+// mask in the control word and its flag in the status word; the software model raises the
+// same bits.
+constexpr std::uint16_t exception_invalid = 0x0001;
+constexpr std::uint16_t exception_denormal = 0x0002;
+constexpr std::uint16_t exception_divide_by_zero = 0x0004;
+constexpr std::uint16_t exception_overflow = 0x0008;
+constexpr std::uint16_t exception_underflow = 0x0010;
+constexpr std::uint16_t exception_inexact = 0x0020;
+constexpr std::uint16_t all_exception_masks = 0x003F;
+// The run's traps: invalid operation, division by zero and overflow, as a control word's
+// exception masks would leave them unmasked.
+constexpr std::uint16_t run_control_masks =
+    exception_denormal | exception_underflow | exception_inexact;
+
 // The unmasked fault recorded in a status word, by the unit's order of priority (a stack
 // fault before any other invalid operation, then invalid, divide by zero, denormal,
 // overflow, underflow, inexact). None when no unmasked flag is set.

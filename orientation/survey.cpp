@@ -5,7 +5,7 @@
 #include "orientation/survey.hpp"
 
 #include "numerics/elementary.hpp"
-#include "numerics/x87.hpp"
+#include "numerics/arithmetic.hpp"
 
 namespace duopit::orientation {
 

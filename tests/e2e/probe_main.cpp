@@ -6,7 +6,7 @@
 #include "lifecycle/startup.hpp"
 #include "native_platform.hpp"
 #include "numerics/elementary.hpp"
-#include "numerics/x87.hpp"
+#include "numerics/arithmetic.hpp"
 #include "orientation/survey.hpp"
 
 namespace {

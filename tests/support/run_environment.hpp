@@ -1,7 +1,7 @@
 // tests/support/run_environment.hpp — runs pieces of the program in the test process as a
 // run would: the fake platform installed, fresh process state, the run's control word
 // (53-bit precision, traps on invalid, divide by zero and overflow) and the termination
-// routine registered. The test's own control word comes back afterwards.
+// routine registered. The test's own control word (on the x87 unit) comes back afterwards.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,7 @@
 #include "lifecycle/console.hpp"
 #include "lifecycle/run_state.hpp"
 #include "lifecycle/termination.hpp"
-#include "numerics/x87.hpp"
+#include "numerics/arithmetic.hpp"
 #include "support/fake_platform.hpp"
 #include "textio/statement_state.hpp"
 
@@ -21,7 +21,7 @@ class RunEnvironment {
  public:
   explicit RunEnvironment(platform::HandleKind input = platform::HandleKind::pipe,
                           platform::HandleKind output = platform::HandleKind::pipe)
-      : saved_control_(numerics::control_word()) {
+      : saved_control_(saved_control()) {
     os.kinds = {input, output, platform::HandleKind::pipe};
     lifecycle::reset_run_state();
     textio::reset_statement_state();
@@ -32,7 +32,7 @@ class RunEnvironment {
     numerics::set_run_precision();
     numerics::enable_run_traps();
   }
-  ~RunEnvironment() { numerics::set_control_word(saved_control_); }
+  ~RunEnvironment() { restore_control(saved_control_); }
   RunEnvironment(const RunEnvironment&) = delete;
   RunEnvironment& operator=(const RunEnvironment&) = delete;
 
@@ -41,7 +41,7 @@ class RunEnvironment {
     try {
       body();
     } catch (const ProcessEnded& ended) {
-      numerics::set_control_word(saved_control_);
+      restore_control(saved_control_);
       return ended.status;
     }
     return std::nullopt;
@@ -58,6 +58,15 @@ class RunEnvironment {
   FakePlatform os;
 
  private:
+  // The x87 unit's control word belongs to the test process; the software model has none.
+#if defined(DUOPIT_NUMERICS_SOFTWARE)
+  static std::uint16_t saved_control() { return 0; }
+  static void restore_control(std::uint16_t) {}
+#else
+  static std::uint16_t saved_control() { return numerics::control_word(); }
+  static void restore_control(std::uint16_t word) { numerics::set_control_word(word); }
+#endif
+
   std::uint16_t saved_control_;
 };
 

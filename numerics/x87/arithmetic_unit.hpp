@@ -1,8 +1,7 @@
-// numerics/x87.hpp — the arithmetic environment of the run and the program's own arithmetic
-// on the x87 unit: each operation rounds under the control word in force (53-bit significands
-// while the program runs, with the extended exponent range) and any unmasked fault it raises is
-// taken at once, before anything uses the result. It does not hold the elementary functions
-// (elementary.hpp).
+// numerics/x87/arithmetic_unit.hpp — the run's arithmetic on the x87 unit: each operation
+// rounds under the control word in force (53-bit significands while the program runs, with the
+// extended exponent range) and any unmasked fault it raises is taken at once, before anything
+// uses the result.
 //
 // Each operation runs entirely inside one asm statement, through memory operands, so the
 // compiler never holds a value on the register stack across it. After the operation the
@@ -13,24 +12,20 @@
 // inline: an operation is a handful of instructions, fewer than a call would cost.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
+
+#include "numerics/arithmetic_trap.hpp"
+#include "numerics/software/extended_real.hpp"
 
 namespace duopit::numerics {
 
 // An 80-bit extended real, as held in the arithmetic unit.
 using Extended = long double;
 
-// The six exceptions: the same bit is the exception's mask in the control word and its
-// flag in the status word.
-constexpr std::uint16_t exception_invalid = 0x0001;
-constexpr std::uint16_t exception_denormal = 0x0002;
-constexpr std::uint16_t exception_divide_by_zero = 0x0004;
-constexpr std::uint16_t exception_overflow = 0x0008;
-constexpr std::uint16_t exception_underflow = 0x0010;
-constexpr std::uint16_t exception_inexact = 0x0020;
-constexpr std::uint16_t all_exception_masks = 0x003F;
-// Other control word fields.
+// Control word fields besides the exception masks.
 constexpr std::uint16_t precision_field = 0x0300;
 constexpr std::uint16_t precision_53_bits = 0x0200;
 constexpr std::uint16_t precision_64_bits = 0x0300;
@@ -39,6 +34,21 @@ constexpr std::uint16_t rounding_field = 0x0C00;
 [[nodiscard]] std::uint16_t control_word();
 void set_control_word(std::uint16_t word);
 [[nodiscard]] std::uint16_t status_word();
+
+// An extended value read as sign, biased exponent and significand: the same layout on every
+// implementation, for comparing results bit for bit.
+[[nodiscard]] inline software::ExtendedReal layout_of(Extended value) {
+  unsigned char bytes[10];
+  std::memcpy(bytes, &value, sizeof bytes);
+  std::uint64_t significand = 0;
+  std::memcpy(&significand, bytes, sizeof significand);
+  const unsigned sign_exponent = bytes[8] | (static_cast<unsigned>(bytes[9]) << 8);
+  return {(sign_exponent & 0x8000) != 0, static_cast<std::int32_t>(sign_exponent & 0x7FFF),
+          significand};
+}
+
+// A 64-bit real widened exactly.
+[[nodiscard]] inline Extended widen(double x) { return x; }
 
 // Start-up, first part: 53-bit significands, every other bit kept; pending exceptions cleared.
 void set_run_precision();
@@ -148,5 +158,33 @@ DUOPIT_X87_OPERATION(div, "fdivp")
 // Takes a fault left pending in the status word by arithmetic outside these functions:
 // reported as the caller's arithmetic fault. Nothing happens when none is pending.
 void take_pending_trap();
+
+// What the elementary functions ask of the unit (their common frame is elementary.cpp).
+namespace unit {
+
+// The functions' own environment for as long as it lives: a fault pending from the caller is
+// taken first, then every trap is masked, with 64-bit significands and rounding to nearest.
+// `restore` clears what the function raised and brings back the caller's control word.
+class FunctionEnvironment {
+ public:
+  FunctionEnvironment();
+  FunctionEnvironment(const FunctionEnvironment&) = delete;
+  FunctionEnvironment& operator=(const FunctionEnvironment&) = delete;
+  void restore();
+
+ private:
+  std::uint16_t caller_control_ = 0;
+};
+
+// Sine or cosine of a normal argument by the unit's own instruction, with its own reduction;
+// false when the unit refuses the argument (|x| >= 2^63).
+bool sine_or_cosine(double x, bool sine, Extended& result);
+// arctan(|x|) of a normal argument.
+[[nodiscard]] Extended arctangent_of_magnitude(double x);
+// The unit's pi, halved.
+[[nodiscard]] Extended half_pi();
+[[nodiscard]] inline Extended negated(Extended value) { return -value; }
+
+}  // namespace unit
 
 }  // namespace duopit::numerics

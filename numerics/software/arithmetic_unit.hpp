@@ -1,0 +1,107 @@
+// numerics/software/arithmetic_unit.hpp — the run's arithmetic on the software model of the
+// x87 unit, for hosts without one: the same operations, the same bits and the same traps. The
+// model computes under the run's environment (53-bit significands, rounding to nearest, traps
+// on invalid operation, division by zero and overflow) from its first operation, so start-up
+// has nothing to set; and it keeps no status between operations, so no fault is ever left
+// pending for the elementary functions to take.
+#pragma once
+
+#include <cstdint>
+#include <type_traits>
+
+#include "numerics/arithmetic_trap.hpp"
+#include "numerics/software/elementary_model.hpp"
+#include "numerics/software/extended_arithmetic.hpp"
+#include "numerics/software/extended_real.hpp"
+
+namespace duopit::numerics {
+
+using Extended = software::ExtendedReal;
+
+[[nodiscard]] inline software::ExtendedReal layout_of(Extended value) { return value; }
+
+// Ends the run through the trap handler when `flags` hold one of the run's traps; the result
+// then reads as zero, as the unit's does after a fault.
+[[gnu::cold]] inline void take_trap(std::uint16_t flags) {
+  if (const auto kind = trap_kind(flags, run_control_masks)) {
+    handle_arithmetic_trap(*kind);
+  }
+}
+
+template <typename Value>
+[[nodiscard]] inline Value checked(Value value, std::uint16_t flags, Value zero) {
+  if ((flags & ~run_control_masks & all_exception_masks) != 0) [[unlikely]] {
+    take_trap(flags);
+    return zero;
+  }
+  return value;
+}
+
+// A 64-bit real widened exactly; a signalling NaN is quieted, as the unit's load does.
+[[nodiscard]] inline Extended widen(double x) { return software::from_real(x).value; }
+
+// An operand as the unit loads it: an extended value as it is, anything else as a 64-bit
+// real, where loading a signalling NaN is an invalid operation.
+template <typename T>
+[[nodiscard]] inline software::Outcome operand(T value) {
+  if constexpr (std::is_same_v<T, Extended>) {
+    return {value, 0};
+  } else {
+    return software::from_real(static_cast<double>(value));
+  }
+}
+
+#define DUOPIT_SOFTWARE_OPERATION(name)                                             \
+  template <typename A, typename B>                                                \
+  [[nodiscard]] inline Extended name(A a_value, B b_value) {                       \
+    const software::Outcome a = operand(a_value);                                  \
+    const software::Outcome b = operand(b_value);                                  \
+    const software::Outcome result = software::name(a.value, b.value);              \
+    return checked(result.value, a.flags | b.flags | result.flags, Extended{});     \
+  }
+
+DUOPIT_SOFTWARE_OPERATION(add)
+DUOPIT_SOFTWARE_OPERATION(sub)
+DUOPIT_SOFTWARE_OPERATION(mul)
+DUOPIT_SOFTWARE_OPERATION(div)
+
+#undef DUOPIT_SOFTWARE_OPERATION
+
+[[nodiscard]] inline double to_real(Extended value) {
+  const software::RealOutcome stored = software::to_real(value);
+  return checked(stored.value, stored.flags, 0.0);
+}
+
+inline void set_run_precision() {}
+inline void enable_run_traps() {}
+
+namespace unit {
+
+// The model keeps no environment: there is nothing to save, mask or restore.
+class FunctionEnvironment {
+ public:
+  FunctionEnvironment() = default;
+  FunctionEnvironment(const FunctionEnvironment&) = delete;
+  FunctionEnvironment& operator=(const FunctionEnvironment&) = delete;
+  void restore() {}
+};
+
+// The unit refuses sine and cosine arguments of 2^63 or more.
+inline bool sine_or_cosine(double x, bool sine, Extended& result) {
+  if (software::from_real(x).value.exponent >= Extended::exponent_bias + 63) {
+    return false;
+  }
+  result = sine ? software::sine(x) : software::cosine(x);
+  return true;
+}
+[[nodiscard]] inline Extended arctangent_of_magnitude(double x) {
+  return software::arctangent_of_magnitude(x);
+}
+[[nodiscard]] inline Extended half_pi() { return software::half_pi(); }
+[[nodiscard]] inline Extended negated(Extended value) {
+  value.negative = !value.negative;
+  return value;
+}
+
+}  // namespace unit
+}  // namespace duopit::numerics
