@@ -7,6 +7,8 @@
      and the CPU time and minor page faults from wait4.
   2. Editing reals against the standard library's conversion (bench/conversion_bench.cpp).
   3. Reading long input: megabytes of blank lines before the answer, against dd.
+  4. The run on the software model of the arithmetic unit against the run on the unit
+     itself: instructions under callgrind, same environment, both static.
 It ends with a table of every figure against its target and exits 0 whether targets are
 met or not: it is a report. It exits 1 only when a figure could not be measured at all.
 It builds nothing (scripts/bench.sh does) and changes nothing outside its temp directory.
@@ -45,6 +47,7 @@ EDIT_TARGET = 3.0
 THROUGHPUT_TARGET = 0.8
 LINEAR_BAND = (0.67, 1.5)  # marginal cost per megabyte, largest sizes over smallest
 MEMORY_GROWTH_LIMIT_KIB = 256
+SOFTWARE_ARITHMETIC_TARGET = 1.5  # instructions of a run on the model over a run on the unit
 
 
 class MeasurementError(Exception):
@@ -460,11 +463,40 @@ def measure_scaling(duopit: Path, workspace: Workspace, sizes: list[int],
 # --- The report ---------------------------------------------------------------------------
 
 
+# --- 4. The software arithmetic against the unit -----------------------------------------
+
+
+def measure_software_arithmetic(duopit: Path, software: Path,
+                                workspace: Workspace) -> list[Figure]:
+    """The same run with the answer 0 on both arithmetics, in an empty environment: the
+    model's sines, cosines, arctangents and roundings in integers against the unit's
+    instructions. The rest of the run is the same code."""
+    name = "instructions, software arithmetic / x87 unit"
+    valgrind = shutil.which("valgrind")
+    target = f"<= {SOFTWARE_ARITHMETIC_TARGET:g}"
+    if valgrind is None:
+        return [not_measured_reported(name, target, "valgrind is not installed")]
+    if not os.access(software, os.X_OK):
+        return [not_measured_reported(name, target, f"{software} is not built")]
+    try:
+        unit = count_instructions(valgrind, duopit, workspace, keep_environment=False)
+        model = count_instructions(valgrind, software, workspace, keep_environment=False)
+    except MeasurementError as error:
+        return [not_measured_reported(name, target, str(error))]
+    ratio = model / unit
+    print(f"    x87 unit           {unit:>10,} instructions")
+    print(f"    software model     {model:>10,} instructions ({model - unit:+,})")
+    print(f"    ratio              {ratio:10.3f}   target {target}")
+    return [figures.at_most(name, ratio, SOFTWARE_ARITHMETIC_TARGET)]
+
+
 def parse_arguments(argv: list[str]) -> argparse.Namespace:
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--build-dir", type=Path, required=True,
                         help="the build directory holding duopit and bench/")
-    parser.add_argument("--stages", default="run,conversions,scaling",
+    parser.add_argument("--software-duopit", type=Path,
+                        help="duopit built on the software arithmetic, for stage 4")
+    parser.add_argument("--stages", default="run,conversions,scaling,arithmetic",
                         help="comma-separated stages to run (default: all)")
     parser.add_argument("--pairs", type=int, default=400, help="CPU-time pairs of single runs")
     parser.add_argument("--batch-pairs", type=int, default=100,
@@ -517,6 +549,11 @@ def main(argv: list[str]) -> int:
         if "scaling" in stages:
             started = stage("3. Reading long input: blank lines before the answer")
             measured += measure_scaling(duopit, workspace, sizes, args.scaling_runs)
+            print(f"  ({time.monotonic() - started:.0f} s)")
+        if "arithmetic" in stages:
+            started = stage("4. The software arithmetic against the x87 unit, answer 0")
+            software = args.software_duopit or build.parent / "bench-software" / "duopit"
+            measured += measure_software_arithmetic(duopit, software.resolve(), workspace)
             print(f"  ({time.monotonic() - started:.0f} s)")
     finally:
         workspace.remove()

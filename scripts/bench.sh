@@ -5,6 +5,8 @@
 #      and the instruction ratios, system calls, CPU time and minor page faults,
 #   2. editing reals against the standard library's conversion,
 #   3. reading megabytes of blank lines before the answer, against dd,
+#   4. a run on the software model of the arithmetic unit against a run on the unit (its
+#      build is build/bench-software),
 # and a closing table of every figure against its target. Missing a target does not make it
 # fail: it is a report. It fails when it cannot build or cannot measure.
 # Arguments are passed to bench/measure.py (e.g. --stages conversions, --pairs 100,
@@ -19,6 +21,10 @@ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DDUOPIT_BENCH=ON
   -DDUOPIT_TESTS=OFF >/dev/null
 cmake --build "$build_dir" -j2 --target duopit duopit_baseline duopit_spawn_measured \
   duopit_conversion_bench duopit_bench_tests >/dev/null
+software_dir=build/bench-software
+cmake -S . -B "$software_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DDUOPIT_NUMERICS=software \
+  -DDUOPIT_TESTS=OFF >/dev/null
+cmake --build "$software_dir" -j2 --target duopit >/dev/null
 
 # The report is only as good as the pieces that make it: check them first, quietly.
 if ! "$build_dir/bench/duopit_bench_tests" --gtest_brief=1 >"$build_dir/bench_tests.log" 2>&1; then
@@ -38,4 +44,4 @@ fi
 compiler=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
 echo "duopit benchmarks: revision $revision; $("$compiler" --version | head -n 1), Release"
 echo "$(nproc) CPUs, load $(cut -d ' ' -f 1-3 /proc/loadavg); $(date -u '+%Y-%m-%d %H:%M UTC')"
-exec python3 bench/measure.py --build-dir "$build_dir" "$@"
+exec python3 bench/measure.py --build-dir "$build_dir" --software-duopit "$software_dir/duopit" "$@"

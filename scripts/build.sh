@@ -7,10 +7,9 @@ cd "$(dirname "$0")/.."
 preset=${1:-default}
 shift || true
 targets=("${@:-duopit}")
-if [ "$preset" = win32 ]; then
-  scripts/install-deps.sh win32
-else
-  scripts/install-deps.sh
-fi
+case "$preset" in
+  win32 | arm64) scripts/install-deps.sh "$preset" ;;
+  *) scripts/install-deps.sh ;;
+esac
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --target "${targets[@]}"

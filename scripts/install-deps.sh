@@ -2,21 +2,25 @@
 # Installs the Debian 12 packages that a build needs, when any is missing. With no argument:
 # what the host build, the tests and the benchmarks need. With "win32": the 32-bit desktop
 # platform's cross compiler and wine to run its programs (wine's 32-bit half needs the i386
-# architecture, which is added first). Runs apt-get as root, or through sudo.
+# architecture, which is added first). With "arm64": the 64-bit ARM cross compiler and qemu's
+# user-mode emulator to run its programs. Runs apt-get as root, or through sudo.
 set -euo pipefail
 
 group=${1:-host}
 case "$group" in
   host)
     packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
-              libbenchmark-dev strace valgrind python3)
+              libbenchmark-dev libmpfr-dev strace valgrind python3)
     ;;
   win32)
     packages=(cmake ninja-build g++ libgtest-dev g++-mingw-w64-i686-posix wine wine32:i386
               groff-base python3)
     ;;
+  arm64)
+    packages=(cmake ninja-build g++ libgtest-dev g++-aarch64-linux-gnu qemu-user python3)
+    ;;
   *)
-    echo "usage: scripts/install-deps.sh [host | win32]" >&2
+    echo "usage: scripts/install-deps.sh [host | win32 | arm64]" >&2
     exit 2
     ;;
 esac

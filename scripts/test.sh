@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the program and the whole test suite with the given CMake preset, default "default"
-# ("sanitize" for the address and undefined-behaviour sanitizers, "clang" for clang, "win32"
-# for the 32-bit desktop platform, whose tests run under wine), then runs the suite.
+# ("sanitize" for the address and undefined-behaviour sanitizers, "clang" for clang,
+# "software" for the software model of the arithmetic unit, "win32" for the 32-bit desktop
+# platform, whose tests run under wine, "arm64" for 64-bit ARM, whose tests run under qemu),
+# then runs the suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=${1:-default}
@@ -10,5 +12,8 @@ if [ "$preset" = win32 ]; then
   # The end-to-end runner is a host program: the host build provides it.
   scripts/build.sh default duopit_e2e_tests
   exec scripts/wine-session.sh ctest --preset win32
+fi
+if [ "$preset" = arm64 ]; then
+  scripts/build.sh default duopit_e2e_tests
 fi
 ctest --preset "$preset" -j2
