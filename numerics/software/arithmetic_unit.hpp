@@ -6,6 +6,7 @@
 // pending for the elementary functions to take.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <type_traits>
 
@@ -16,9 +17,13 @@
 
 namespace duopit::numerics {
 
-using Extended = software::ExtendedReal;
+// The model's value, in a type of this namespace, so that the program's calls find the run's
+// operations below and never the model's own.
+struct Extended {
+  software::ExtendedReal value;
+};
 
-[[nodiscard]] inline software::ExtendedReal layout_of(Extended value) { return value; }
+[[nodiscard]] inline software::ExtendedReal layout_of(Extended x) { return x.value; }
 
 // Ends the run through the trap handler when `flags` hold one of the run's traps; the result
 // then reads as zero, as the unit's does after a fault.
@@ -38,14 +43,14 @@ template <typename Value>
 }
 
 // A 64-bit real widened exactly; a signalling NaN is quieted, as the unit's load does.
-[[nodiscard]] inline Extended widen(double x) { return software::from_real(x).value; }
+[[nodiscard]] inline Extended widen(double x) { return {software::from_real(x).value}; }
 
 // An operand as the unit loads it: an extended value as it is, anything else as a 64-bit
 // real, where loading a signalling NaN is an invalid operation.
 template <typename T>
 [[nodiscard]] inline software::Outcome operand(T value) {
   if constexpr (std::is_same_v<T, Extended>) {
-    return {value, 0};
+    return {value.value, 0};
   } else {
     return software::from_real(static_cast<double>(value));
   }
@@ -57,7 +62,8 @@ template <typename T>
     const software::Outcome a = operand(a_value);                                  \
     const software::Outcome b = operand(b_value);                                  \
     const software::Outcome result = software::name(a.value, b.value);              \
-    return checked(result.value, a.flags | b.flags | result.flags, Extended{});     \
+    return {checked(result.value, a.flags | b.flags | result.flags,                 \
+                    software::ExtendedReal{})};                                    \
   }
 
 DUOPIT_SOFTWARE_OPERATION(add)
@@ -68,7 +74,7 @@ DUOPIT_SOFTWARE_OPERATION(div)
 #undef DUOPIT_SOFTWARE_OPERATION
 
 [[nodiscard]] inline double to_real(Extended value) {
-  const software::RealOutcome stored = software::to_real(value);
+  const software::RealOutcome stored = software::to_real(value.value);
   return checked(stored.value, stored.flags, 0.0);
 }
 
@@ -88,19 +94,20 @@ class FunctionEnvironment {
 
 // The unit refuses sine and cosine arguments of 2^63 or more.
 inline bool sine_or_cosine(double x, bool sine, Extended& result) {
-  if (software::from_real(x).value.exponent >= Extended::exponent_bias + 63) {
+  if (software::from_real(x).value.exponent >= software::ExtendedReal::exponent_bias + 63) {
     return false;
   }
-  result = sine ? software::sine(x) : software::cosine(x);
+  result = {sine ? software::sine(x) : software::cosine(x)};
   return true;
 }
 [[nodiscard]] inline Extended arctangent_of_magnitude(double x) {
-  return software::arctangent_of_magnitude(x);
+  const double magnitude = std::bit_cast<double>(std::bit_cast<std::uint64_t>(x) & ~(1ULL << 63));
+  return {software::arctangent_of_magnitude(magnitude)};
 }
-[[nodiscard]] inline Extended half_pi() { return software::half_pi(); }
-[[nodiscard]] inline Extended negated(Extended value) {
-  value.negative = !value.negative;
-  return value;
+[[nodiscard]] inline Extended half_pi() { return {software::half_pi()}; }
+[[nodiscard]] inline Extended negated(Extended x) {
+  x.value.negative = !x.value.negative;
+  return x;
 }
 
 }  // namespace unit
