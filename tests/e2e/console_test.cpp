@@ -99,7 +99,10 @@ TEST(Terminal, TypedAnswers) {
 TEST(Terminal, RestOfARefusedLineNeverReachesTheNextReader) {
   TempDir dir;
   PtyOptions shell;
-  shell.command = {"sh", "-c", "\"$0\"; echo \"status $?\"; exec sh", program_path()};
+  shell.command = {"sh", "-c", "\"$0\" \"$@\"; echo \"status $?\"; exec sh"};
+  for (const std::string& word : program_command()) {
+    shell.command.push_back(word);
+  }
   PtySession session(dir.path(), shell);
   session.read_until(prompt);
   session.type(std::string(132, '1') + " touch marker\n");
@@ -153,7 +156,7 @@ TEST(Terminal, EnterAloneWaitsForTheNextLine) {
 // the job, and `fg` brings it back to the same read.
 TEST(Terminal, SuspendKeyStopsTheJobAndFgResumesTheRead) {
   TempDir dir;
-  ASSERT_EQ(::symlink(program_path().c_str(), dir.file("duopit").c_str()), 0);
+  place_program(dir.file("duopit"));
   PtyOptions shell;
   shell.command = {"/bin/sh", "-i"};
   shell.error_on_terminal = true;
@@ -227,7 +230,7 @@ TEST(PipedInput, AcceptedAndRejectedAnswers) {
 TEST(PipedInput, EndlessInputIsRefused) {
   TempDir dir;
   RunOptions options;
-  options.wrapper = {"sh", "-c", "exec \"$0\" </dev/zero"};
+  options.wrapper = {"sh", "-c", "exec \"$0\" \"$@\" </dev/zero"};
   const RunResult result = run_program(dir.path(), options);
   EXPECT_EQ(result.signal, 0);
   EXPECT_EQ(result.status, 1);

@@ -81,18 +81,18 @@ TEST(ReportFile, ReadOnlyFileIsRefusedAtTheCutForEveryUser) {
 TEST(ReportFile, FileSizeLimit) {
   struct Case {
     const char* name;
-    const char* shell;  // how the shell starts the program ($0)
+    const char* shell;  // how the shell starts the program ("$0" "$@")
     int status;
     const char* err;
     std::size_t report_bytes;
   };
   const Case cases[] = {
-      {"second block", "exec prlimit --fsize=1024 \"$0\"", 1,
+      {"second block", "exec prlimit --fsize=1024 \"$0\" \"$@\"", 1,
        "\r\nrun-time error F6423: WRITE(duopit.dat)\r\n- write failed\r\n", 1024},
-      {"last bytes at close", "exec prlimit --fsize=2048 \"$0\"", 1,
+      {"last bytes at close", "exec prlimit --fsize=2048 \"$0\" \"$@\"", 1,
        "\r\nrun-time error F6423: CLOSE(duopit.dat)\r\n- write failed\r\n", 2048},
       {"standard output past the limit",
-       "head -c 5000 /dev/zero >out; exec prlimit --fsize=4096 \"$0\" >>out", 0, "", 2484},
+       "head -c 5000 /dev/zero >out; exec prlimit --fsize=4096 \"$0\" \"$@\" >>out", 0, "", 2484},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -51,13 +51,15 @@ RunResult decode(int wait_status, std::string out, std::string err) {
   return result;
 }
 
+// `copy`: the target is a copy of the program, which runs through the launcher as it does.
 [[noreturn]] void exec_program(const std::vector<std::string>& wrapper,
                                const std::string& program = {},
-                               const std::vector<std::string>& arguments = {}) {
+                               const std::vector<std::string>& arguments = {},
+                               bool copy = false) {
   std::vector<std::string> words = wrapper;
   const std::string target = program.empty() ? program_path() : program;
-  if (!launcher().empty() &&
-      (target == program_path() || target == probe_path() || target == win32_helper_path())) {
+  if (!launcher().empty() && (copy || target == program_path() || target == probe_path() ||
+                              target == win32_helper_path())) {
     words.push_back(launcher());
   }
   words.push_back(target);
@@ -99,6 +101,24 @@ std::string program_path() { return chosen("DUOPIT_E2E_PROGRAM", DUOPIT_BINARY);
 std::string probe_path() { return chosen("DUOPIT_E2E_PROBE", DUOPIT_PROBE); }
 
 std::string launcher() { return chosen("DUOPIT_E2E_LAUNCHER", ""); }
+
+void place_program(const std::string& path) {
+  if (launcher().empty()) {
+    check(::symlink(program_path().c_str(), path.c_str()) == 0, "symlink");
+    return;
+  }
+  write_file(path, "#!/bin/sh\nexec '" + launcher() + "' '" + program_path() + "' \"$@\"\n");
+  check(::chmod(path.c_str(), 0755) == 0, "chmod");
+}
+
+std::vector<std::string> program_command() {
+  std::vector<std::string> words;
+  if (!launcher().empty()) {
+    words.push_back(launcher());
+  }
+  words.push_back(program_path());
+  return words;
+}
 
 std::string win32_helper_path() { return chosen("DUOPIT_E2E_WIN32_HELPER", ""); }
 
@@ -260,7 +280,7 @@ RunResult run_program(const std::string& directory, const RunOptions& options) {
     if (options.unprivileged) {
       drop_privileges();
     }
-    exec_program(options.wrapper, program, options.arguments);
+    exec_program(options.wrapper, program, options.arguments, !program_copy.empty());
   }
 
   ::close(out_pipe[1]);

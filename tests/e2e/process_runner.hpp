@@ -52,6 +52,12 @@ struct RunResult {
 [[nodiscard]] std::string program_path();
 [[nodiscard]] std::string probe_path();
 [[nodiscard]] std::string launcher();
+// The words that start the program: the launcher, if any, then the program. A shell that is
+// given them as "$0" "$@" starts the program as the runner does.
+[[nodiscard]] std::vector<std::string> program_command();
+// Makes `path` start the program, as an installed program is started from the PATH: a link to
+// it, or a script that starts it through the launcher.
+void place_program(const std::string& path);
 // The desktop platform's test helper (DUOPIT_E2E_WIN32_HELPER), or empty on other hosts.
 [[nodiscard]] std::string win32_helper_path();
 
