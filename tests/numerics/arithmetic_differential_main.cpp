@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
   if (argc == 2) {
     seed = differential::seed_from_environment("DUOPIT_ARITHMETIC_SEED");
   }
-  const std::uint64_t per_check = (total + differential::check_count - 1) / differential::check_count;
+  const std::uint64_t per_check =
+      (total + differential::check_count - 1) / differential::check_count;
   std::printf("seed %llu, %llu cases per check\n", static_cast<unsigned long long>(seed),
               static_cast<unsigned long long>(per_check));
   std::fflush(stdout);

@@ -309,7 +309,8 @@ TEST(ExtendedArithmeticOnTheUnit, MaskedFlagsPredictTheRunsTraps) {
 
 TEST(ExtendedArithmeticOnTheUnit, AgreesBitForBitOnDrawnOperands) {
   constexpr std::uint64_t cases_per_check = 200'000;
-  const std::uint64_t seed = arithmetic_differential::seed_from_environment("DUOPIT_ARITHMETIC_SEED");
+  const std::uint64_t seed =
+      arithmetic_differential::seed_from_environment("DUOPIT_ARITHMETIC_SEED");
   std::cout << "seed " << seed << " (set DUOPIT_ARITHMETIC_SEED to repeat)\n";
   RecordProperty("seed", std::to_string(seed));
   int shown = 0;
