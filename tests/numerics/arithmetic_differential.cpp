@@ -80,7 +80,7 @@ ExtendedReal special_extended(Draw& draw) {
     case 1: return {negative, ExtendedReal::exponent_special, integer_bit};
     case 2: return {negative, ExtendedReal::exponent_special, nan_significand(draw, false)};
     case 3: return {negative, ExtendedReal::exponent_special, nan_significand(draw, true)};
-    case 4: return {negative, draw.between(1, 0x7FFE), draw.bits() >> draw.between(1, 64)};
+    case 4: return {negative, draw.between(1, 0x7FFE), (draw.bits() >> 1) >> draw.between(0, 63)};
     case 5: return {negative, ExtendedReal::exponent_special, draw.bits() >> 1};
     default: return {negative, 0, integer_bit | draw.bits()};  // pseudo-denormal
   }
