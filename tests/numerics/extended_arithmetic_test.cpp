@@ -7,6 +7,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <cstdio>
 #include <iostream>
 #include <string>
 
