@@ -1,0 +1,432 @@
+// numerics/software/extended_arithmetic.cpp — the run's arithmetic in integers: special
+// operands first (the formats the unit refuses, NaNs, infinities, zeros), then the exact
+// result of finite operands as a wide significand and one rounding to 53 bits within the
+// target's exponent range. Pure: no state, no floating point of the host.
+//
+// What the unit does where a general rule leaves a choice, as observed on it:
+// - of two NaN operands the one with the larger significand wins, compared as stored, so a
+//   quiet NaN beats a signalling one; of two with equal significands the positive one wins;
+// - a NaN or refused operand hides a denormal one: only invalid (or nothing) is flagged;
+// - a finite nonzero value over zero flags only divide by zero, even from a denormal;
+// - tininess is judged after rounding to 53 bits with an unbounded exponent, and underflow
+//   is flagged only when the delivered result is also inexact;
+// - an extended tiny result keeps the bits of a 53-bit significand at the smallest normal
+//   exponent (its last kept bit weighs 2^-16434), whatever the position of its leading bit.
+#include "numerics/software/extended_arithmetic.hpp"
+
+#include <bit>
+#include <optional>
+#include <utility>
+
+#include "numerics/software/wide_unsigned.hpp"
+
+namespace duopit::numerics::software {
+namespace {
+
+constexpr std::uint64_t integer_bit = std::uint64_t{1} << 63;
+constexpr std::uint64_t quiet_bit = std::uint64_t{1} << 62;
+
+// A 53-bit significand held in the top of 64 bits leaves 11 bits to round away.
+constexpr int dropped_bits = 64 - 53;
+constexpr std::uint64_t last_kept_bit = std::uint64_t{1} << dropped_bits;
+constexpr std::uint64_t dropped_mask = last_kept_bit - 1;
+constexpr std::uint64_t half_of_last_kept = last_kept_bit >> 1;
+
+// The exponent range a result is rounded into: biased exponents 1..max_biased are normal,
+// 0 holds denormals, max_biased + 1 is taken by infinities.
+struct Range {
+  int bias;
+  int max_biased;
+};
+constexpr Range extended_range{ExtendedReal::exponent_bias, ExtendedReal::exponent_special - 1};
+constexpr Range real_range{1023, 2046};
+
+// A nonzero finite value as significand × 2^(exponent − 63), bit 63 of the significand set.
+struct Unpacked {
+  int exponent;
+  std::uint64_t significand;
+};
+
+enum class Kind { zero, finite, infinity, nan, refused };
+
+// The unit refuses an integer bit that contradicts the exponent, except in a pseudo-denormal
+// (exponent 0, integer bit set), which it reads as exponent 1.
+[[nodiscard]] Kind kind_of(ExtendedReal x) {
+  const bool integer = (x.significand & integer_bit) != 0;
+  if (x.exponent == ExtendedReal::exponent_special) {
+    if (!integer) {
+      return Kind::refused;
+    }
+    return (x.significand << 1) == 0 ? Kind::infinity : Kind::nan;
+  }
+  if (x.exponent == 0) {
+    return x.significand == 0 ? Kind::zero : Kind::finite;
+  }
+  return integer ? Kind::finite : Kind::refused;
+}
+
+[[nodiscard]] bool is_denormal(ExtendedReal x) { return x.exponent == 0 && x.significand != 0; }
+
+[[nodiscard]] bool is_signalling(ExtendedReal x) {
+  return kind_of(x) == Kind::nan && (x.significand & quiet_bit) == 0;
+}
+
+[[nodiscard]] Unpacked unpack(ExtendedReal x) {
+  const int biased = x.exponent == 0 ? 1 : x.exponent;
+  const int shift = std::countl_zero(x.significand);
+  return {biased - ExtendedReal::exponent_bias - shift, x.significand << shift};
+}
+
+[[nodiscard]] ExtendedReal infinity(bool negative) {
+  return {negative, ExtendedReal::exponent_special, integer_bit};
+}
+
+[[nodiscard]] ExtendedReal zero(bool negative) { return {negative, 0, 0}; }
+
+// Shifts right by `count`, folding every bit shifted out into bit 0 so rounding still sees it.
+[[nodiscard]] std::uint64_t shift_right_jamming(std::uint64_t value, int count) {
+  if (count == 0) {
+    return value;
+  }
+  if (count >= 64) {
+    return value != 0 ? 1 : 0;
+  }
+  const bool lost = (value << (64 - count)) != 0;
+  return (value >> count) | (lost ? 1 : 0);
+}
+
+// A significand rounded to its top 53 bits, to nearest even. `carried` says the rounding
+// went past 2^64: the significand is then 2^63 and the exponent is one more.
+struct Rounded {
+  std::uint64_t significand;
+  bool carried;
+  bool inexact;
+};
+
+[[nodiscard]] Rounded round_to_53_bits(std::uint64_t significand) {
+  const std::uint64_t dropped = significand & dropped_mask;
+  const std::uint64_t kept = significand & ~dropped_mask;
+  const bool up = dropped > half_of_last_kept ||
+                  (dropped == half_of_last_kept && (kept & last_kept_bit) != 0);
+  if (!up) {
+    return {kept, false, dropped != 0};
+  }
+  const std::uint64_t next = kept + last_kept_bit;
+  return next == 0 ? Rounded{integer_bit, true, true} : Rounded{next, false, true};
+}
+
+// A finite result placed in a range: a biased exponent and a significand whose low 11 bits are
+// zero (bit 63 clear for a denormal), or the overflow flag, for which the result is infinite.
+struct Placed {
+  int biased;
+  std::uint64_t significand;
+  std::uint16_t flags;
+};
+
+// `significand` (bit 63 set, bits below bit 0 folded into it) × 2^(exponent − 63), rounded once.
+[[nodiscard]] Placed place_in_range(Range range, int exponent, std::uint64_t significand) {
+  const int biased = exponent + range.bias;
+  const Rounded unbounded = round_to_53_bits(significand);
+  const int rounded_biased = biased + (unbounded.carried ? 1 : 0);
+  if (rounded_biased > range.max_biased) {
+    return {range.max_biased + 1, integer_bit, flag_overflow | flag_inexact};
+  }
+  const std::uint16_t inexact = unbounded.inexact ? flag_inexact : 0;
+  if (biased >= 1) {
+    return {rounded_biased, unbounded.significand, inexact};
+  }
+  // Tiny before rounding: denormalise to exponent 1, then round there once.
+  const bool tiny = rounded_biased < 1;
+  const Rounded denormal = round_to_53_bits(shift_right_jamming(significand, 1 - biased));
+  const bool normal = (denormal.significand & integer_bit) != 0;
+  std::uint16_t flags = 0;
+  if (denormal.inexact) {
+    flags = flag_inexact | (tiny ? flag_underflow : 0);
+  }
+  return {normal ? 1 : 0, denormal.significand, flags};
+}
+
+[[nodiscard]] Outcome round_extended(bool negative, int exponent, std::uint64_t significand) {
+  const Placed placed = place_in_range(extended_range, exponent, significand);
+  return {{negative, placed.biased, placed.significand}, placed.flags};
+}
+
+// The rounded form of a significand of 128 bits × 2^(exponent − 127); nonzero.
+[[nodiscard]] Outcome round_wide(bool negative, int exponent, WideUnsigned significand) {
+  const int shift = wide::leading_zeros(significand);
+  const WideUnsigned normalised = wide::shift_left(significand, shift);
+  const std::uint64_t folded = normalised.high | (normalised.low != 0 ? 1 : 0);
+  return round_extended(negative, exponent - shift, folded);
+}
+
+// The NaN the unit delivers when a or b is a NaN (at least one is), quieted.
+[[nodiscard]] ExtendedReal chosen_nan(ExtendedReal a, ExtendedReal b) {
+  ExtendedReal chosen = b;
+  if (kind_of(b) != Kind::nan) {
+    chosen = a;
+  } else if (kind_of(a) == Kind::nan) {
+    if (a.significand != b.significand) {
+      chosen = a.significand > b.significand ? a : b;
+    } else {
+      chosen = a.negative ? b : a;
+    }
+  }
+  chosen.significand |= quiet_bit;
+  return chosen;
+}
+
+// The outcome when a refused format or a NaN is among the operands; none otherwise.
+[[nodiscard]] std::optional<Outcome> special_operand_outcome(ExtendedReal a, ExtendedReal b) {
+  if (kind_of(a) == Kind::refused || kind_of(b) == Kind::refused) {
+    return Outcome{real_indefinite, flag_invalid};
+  }
+  if (kind_of(a) == Kind::nan || kind_of(b) == Kind::nan) {
+    const bool signalling = is_signalling(a) || is_signalling(b);
+    return Outcome{chosen_nan(a, b), signalling ? flag_invalid : std::uint16_t{0}};
+  }
+  return std::nullopt;
+}
+
+[[nodiscard]] std::uint16_t denormal_flag(ExtendedReal a, ExtendedReal b) {
+  return is_denormal(a) || is_denormal(b) ? flag_denormal : 0;
+}
+
+[[nodiscard]] Outcome with_flags(Outcome outcome, std::uint16_t flags) {
+  outcome.flags |= flags;
+  return outcome;
+}
+
+// |a| ± |b| for finite nonzero operands with |a| ≥ |b|. The larger significand sits two bits
+// below the top of 128, leaving room for a carry; the smaller is aligned below it, any bits
+// shifted past the end folded into the last bit. They fall out only when the exponents differ
+// by more than 62, where at most one bit cancels, so the fold never reaches the rounding.
+[[nodiscard]] Outcome add_magnitudes(bool negative, Unpacked a, Unpacked b, bool subtract) {
+  const WideUnsigned larger = wide::shift_right_jamming({a.significand, 0}, 2);
+  const WideUnsigned smaller =
+      wide::shift_right_jamming({b.significand, 0}, 2 + (a.exponent - b.exponent));
+  const WideUnsigned sum =
+      subtract ? wide::difference(larger, smaller) : wide::sum(larger, smaller);
+  if (wide::is_zero(sum)) {
+    return {zero(false), 0};  // an exact cancellation is +0 when rounding to nearest
+  }
+  return round_wide(negative, a.exponent + 2, sum);
+}
+
+[[nodiscard]] bool is_smaller(Unpacked a, Unpacked b) {
+  return a.exponent != b.exponent ? a.exponent < b.exponent : a.significand < b.significand;
+}
+
+[[nodiscard]] Outcome add_finite(ExtendedReal a, ExtendedReal b) {
+  if (kind_of(a) == Kind::zero && kind_of(b) == Kind::zero) {
+    return {zero(a.negative && b.negative), 0};
+  }
+  if (kind_of(b) == Kind::zero) {
+    const Unpacked ua = unpack(a);
+    return round_extended(a.negative, ua.exponent, ua.significand);
+  }
+  if (kind_of(a) == Kind::zero) {
+    const Unpacked ub = unpack(b);
+    return round_extended(b.negative, ub.exponent, ub.significand);
+  }
+  if (is_smaller(unpack(a), unpack(b))) {
+    std::swap(a, b);
+  }
+  return add_magnitudes(a.negative, unpack(a), unpack(b), a.negative != b.negative);
+}
+
+// a + b once NaNs and refused formats are out of the way.
+[[nodiscard]] Outcome add_ordinary(ExtendedReal a, ExtendedReal b) {
+  const bool a_infinite = kind_of(a) == Kind::infinity;
+  const bool b_infinite = kind_of(b) == Kind::infinity;
+  if (a_infinite && b_infinite) {
+    return a.negative == b.negative ? Outcome{a, 0} : Outcome{real_indefinite, flag_invalid};
+  }
+  if (a_infinite || b_infinite) {
+    return {a_infinite ? a : b, denormal_flag(a, b)};
+  }
+  return with_flags(add_finite(a, b), denormal_flag(a, b));
+}
+
+// The product of two 64-bit significands lies in [2^126, 2^128): its top bit weighs
+// 2^(ea + eb + 1).
+[[nodiscard]] Outcome multiply_finite(bool negative, Unpacked a, Unpacked b) {
+  return round_wide(negative, a.exponent + b.exponent + 1,
+                    wide::product(a.significand, b.significand));
+}
+
+// 64 quotient bits of a/b, the first always 1, by long division; the remainder folds into the
+// last bit. The partial remainder stays below 2b < 2^65: its 65th bit is kept in `carry`, and
+// subtracting b modulo 2^64 is exact whenever the true difference is below b.
+[[nodiscard]] Outcome divide_finite(bool negative, Unpacked a, Unpacked b) {
+  int exponent = a.exponent - b.exponent;
+  std::uint64_t remainder = a.significand;
+  bool carry = false;
+  if (a.significand < b.significand) {
+    exponent -= 1;
+    carry = true;  // remainder = 2a, whose top bit is a's integer bit
+    remainder = a.significand << 1;
+  }
+  std::uint64_t quotient = 0;
+  for (int bit = 0; bit < 64; ++bit) {
+    quotient <<= 1;
+    if (carry || remainder >= b.significand) {
+      remainder -= b.significand;
+      quotient |= 1;
+    }
+    carry = (remainder & integer_bit) != 0;
+    remainder <<= 1;
+  }
+  const bool rest = remainder != 0 || carry;
+  return round_extended(negative, exponent, quotient | (rest ? 1 : 0));
+}
+
+[[nodiscard]] Outcome multiply_ordinary(ExtendedReal a, ExtendedReal b) {
+  const bool negative = a.negative != b.negative;
+  const Kind ka = kind_of(a);
+  const Kind kb = kind_of(b);
+  if ((ka == Kind::infinity && kb == Kind::zero) || (ka == Kind::zero && kb == Kind::infinity)) {
+    return {real_indefinite, flag_invalid};
+  }
+  const std::uint16_t denormal = denormal_flag(a, b);
+  if (ka == Kind::infinity || kb == Kind::infinity) {
+    return {infinity(negative), denormal};
+  }
+  if (ka == Kind::zero || kb == Kind::zero) {
+    return {zero(negative), denormal};
+  }
+  return with_flags(multiply_finite(negative, unpack(a), unpack(b)), denormal);
+}
+
+[[nodiscard]] Outcome divide_ordinary(ExtendedReal a, ExtendedReal b) {
+  const bool negative = a.negative != b.negative;
+  const Kind ka = kind_of(a);
+  const Kind kb = kind_of(b);
+  if (ka == kb && (ka == Kind::infinity || ka == Kind::zero)) {
+    return {real_indefinite, flag_invalid};
+  }
+  const std::uint16_t denormal = denormal_flag(a, b);
+  if (ka == Kind::infinity) {
+    return {infinity(negative), denormal};
+  }
+  if (kb == Kind::zero) {
+    return {infinity(negative), flag_divide_by_zero};
+  }
+  if (ka == Kind::zero || kb == Kind::infinity) {
+    return {zero(negative), denormal};
+  }
+  return with_flags(divide_finite(negative, unpack(a), unpack(b)), denormal);
+}
+
+constexpr int real_fraction_bits = 52;
+constexpr std::uint64_t real_fraction_mask = (std::uint64_t{1} << real_fraction_bits) - 1;
+constexpr std::uint64_t real_quiet_bit = std::uint64_t{1} << (real_fraction_bits - 1);
+constexpr std::uint64_t real_sign_bit = std::uint64_t{1} << 63;
+constexpr std::uint64_t real_special_exponent = 0x7FF;
+constexpr std::uint64_t real_indefinite_bits = 0xFFF8000000000000;
+
+[[nodiscard]] RealOutcome real_from_bits(std::uint64_t bits, std::uint16_t flags) {
+  return {std::bit_cast<double>(bits), flags};
+}
+
+// The store of a nonzero finite extended real.
+[[nodiscard]] RealOutcome store_finite(bool negative, Unpacked x) {
+  const Placed placed = place_in_range(real_range, x.exponent, x.significand);
+  const std::uint64_t sign = negative ? real_sign_bit : 0;
+  if ((placed.flags & flag_overflow) != 0) {
+    return real_from_bits(sign | real_special_exponent << real_fraction_bits, placed.flags);
+  }
+  // A denormal's significand has bit 63 clear, so its biased exponent 0 packs as it is.
+  const std::uint64_t fraction = (placed.significand >> dropped_bits) & real_fraction_mask;
+  const auto biased = static_cast<std::uint64_t>(placed.biased);
+  return real_from_bits(sign | biased << real_fraction_bits | fraction, placed.flags);
+}
+
+// A NaN stored keeps the top 52 bits of its fraction, quieted.
+[[nodiscard]] RealOutcome store_nan(ExtendedReal x) {
+  const std::uint64_t sign = x.negative ? real_sign_bit : 0;
+  const std::uint64_t fraction = ((x.significand >> dropped_bits) & real_fraction_mask);
+  const std::uint64_t bits =
+      sign | real_special_exponent << real_fraction_bits | real_quiet_bit | fraction;
+  return real_from_bits(bits, is_signalling(x) ? flag_invalid : 0);
+}
+
+[[nodiscard]] Outcome load_nan(bool negative, std::uint64_t fraction) {
+  const bool signalling = (fraction & real_quiet_bit) == 0;
+  const ExtendedReal quiet{negative, ExtendedReal::exponent_special,
+                           integer_bit | quiet_bit | fraction << dropped_bits};
+  return {quiet, signalling ? flag_invalid : std::uint16_t{0}};
+}
+
+}  // namespace
+
+Outcome from_real(double x) {
+  const auto bits = std::bit_cast<std::uint64_t>(x);
+  const bool negative = (bits & real_sign_bit) != 0;
+  const auto biased = static_cast<int>((bits >> real_fraction_bits) & real_special_exponent);
+  const std::uint64_t fraction = bits & real_fraction_mask;
+  if (biased == static_cast<int>(real_special_exponent)) {
+    return fraction == 0 ? Outcome{infinity(negative), 0} : load_nan(negative, fraction);
+  }
+  if (biased == 0) {
+    if (fraction == 0) {
+      return {zero(negative), 0};
+    }
+    // fraction × 2^-1074, normalised: its leading bit moves to bit 63.
+    const int shift = std::countl_zero(fraction);
+    const int exponent = 63 - 1074 - shift;
+    return {{negative, exponent + ExtendedReal::exponent_bias, fraction << shift}, flag_denormal};
+  }
+  const int exponent = biased - real_range.bias;
+  return {{negative, exponent + ExtendedReal::exponent_bias,
+           integer_bit | fraction << dropped_bits},
+          0};
+}
+
+Outcome add(ExtendedReal a, ExtendedReal b) {
+  if (const auto special = special_operand_outcome(a, b)) {
+    return *special;
+  }
+  return add_ordinary(a, b);
+}
+
+// The NaN choice looks at b as it is, so b changes sign only after it.
+Outcome sub(ExtendedReal a, ExtendedReal b) {
+  if (const auto special = special_operand_outcome(a, b)) {
+    return *special;
+  }
+  b.negative = !b.negative;
+  return add_ordinary(a, b);
+}
+
+Outcome mul(ExtendedReal a, ExtendedReal b) {
+  if (const auto special = special_operand_outcome(a, b)) {
+    return *special;
+  }
+  return multiply_ordinary(a, b);
+}
+
+Outcome div(ExtendedReal a, ExtendedReal b) {
+  if (const auto special = special_operand_outcome(a, b)) {
+    return *special;
+  }
+  return divide_ordinary(a, b);
+}
+
+RealOutcome to_real(ExtendedReal x) {
+  const std::uint64_t sign = x.negative ? real_sign_bit : 0;
+  switch (kind_of(x)) {
+    case Kind::refused:
+      return real_from_bits(real_indefinite_bits, flag_invalid);
+    case Kind::nan:
+      return store_nan(x);
+    case Kind::infinity:
+      return real_from_bits(sign | real_special_exponent << real_fraction_bits, 0);
+    case Kind::zero:
+      return real_from_bits(sign, 0);
+    case Kind::finite:
+      break;
+  }
+  return store_finite(x.negative, unpack(x));
+}
+
+}  // namespace duopit::numerics::software

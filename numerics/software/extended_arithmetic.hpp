@@ -1,0 +1,75 @@
+// numerics/software/extended_arithmetic.hpp — the run's arithmetic done in integers: the
+// four operations on extended reals, the load of a 64-bit real and the store of an extended
+// real as one, each giving the bits and the exception flags the x87 unit gives under the
+// run's control word (53-bit significands, round to nearest even, the extended exponent range).
+// Nothing here uses the host's floating point, so a host without that unit gets the same bits.
+//
+// The flags are those of the unit's masked response: every exception the operation meets is
+// reported and the value is the one the unit delivers when that exception is masked. The
+// caller decides which flags are traps: the run traps on invalid, divide by zero and overflow
+// (run_traps, first_trap), and then uses no value.
+//
+// Operands are any 80-bit pattern, including denormals, pseudo-denormals and the formats the
+// unit refuses (unnormals, pseudo-infinities, pseudo-NaNs); `exponent` must lie in 0..0x7FFF.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+
+#include "numerics/software/extended_real.hpp"
+
+namespace duopit::numerics::software {
+
+// Exception flags, the unit's status word bits.
+constexpr std::uint16_t flag_invalid = 0x0001;
+constexpr std::uint16_t flag_denormal = 0x0002;  // an operand was denormal
+constexpr std::uint16_t flag_divide_by_zero = 0x0004;
+constexpr std::uint16_t flag_overflow = 0x0008;
+constexpr std::uint16_t flag_underflow = 0x0010;  // tiny after rounding and inexact
+constexpr std::uint16_t flag_inexact = 0x0020;
+
+// The exceptions that end the run, and the one the unit takes first when several are flagged.
+constexpr std::uint16_t run_traps = flag_invalid | flag_divide_by_zero | flag_overflow;
+[[nodiscard]] constexpr std::uint16_t first_trap(std::uint16_t flags) {
+  for (const std::uint16_t trap : {flag_invalid, flag_divide_by_zero, flag_overflow}) {
+    if ((flags & trap) != 0) {
+      return trap;
+    }
+  }
+  return 0;
+}
+
+// The negative quiet NaN the unit delivers for an invalid operation ("real indefinite").
+constexpr ExtendedReal real_indefinite{true, ExtendedReal::exponent_special,
+                                       0xC000000000000000};
+
+// An extended result and the exceptions met on the way to it.
+struct Outcome {
+  ExtendedReal value;
+  std::uint16_t flags = 0;
+};
+
+// A 64-bit real result (a store) and the exceptions met on the way to it.
+struct RealOutcome {
+  double value = 0;
+  std::uint16_t flags = 0;
+};
+
+// The 64-bit real load: exact. A subnormal real becomes a normalised extended real and flags
+// denormal; a signalling NaN flags invalid and is quieted.
+[[nodiscard]] Outcome from_real(double x);
+
+// a + b, a − b, a × b, a ÷ b: the exact result rounded once to a 53-bit significand, to
+// nearest even, within the extended exponent range. Tiny results become extended denormals
+// whose last kept bit is that of a 53-bit significand at the smallest normal exponent.
+[[nodiscard]] Outcome add(ExtendedReal a, ExtendedReal b);
+[[nodiscard]] Outcome sub(ExtendedReal a, ExtendedReal b);
+[[nodiscard]] Outcome mul(ExtendedReal a, ExtendedReal b);
+[[nodiscard]] Outcome div(ExtendedReal a, ExtendedReal b);
+
+// The store of an extended real as a 64-bit real: rounded once to 53 bits within the real's
+// range, a tiny value denormalised before that rounding; NaNs keep the top of their payload
+// and are quieted.
+[[nodiscard]] RealOutcome to_real(ExtendedReal x);
+
+}  // namespace duopit::numerics::software
