@@ -20,14 +20,18 @@ namespace {
 constexpr std::int32_t report_unit = 100;
 constexpr std::string_view report_file_name = "duopit.dat";
 constexpr int title_field_chars = 180;
-constexpr std::string_view title_format = "(A180)";
+// The report's two formats, checked when the program is compiled.
+constexpr textio::FixedLayout title_format{"(A180)"};
+constexpr textio::FixedLayout prompt_format{"(a\\)"};
+static_assert(title_format.status() == textio::FormatStatus::ok);
+static_assert(prompt_format.status() == textio::FormatStatus::ok);
 
 // Copies `title` into a 180-character field, blank-filled, and writes the field whole.
 void title_record(std::string_view title) {
   std::array<char, title_field_chars> field;
   textio::assign_text(field.data(), 1, title_field_chars, title.data(), 1,
                       static_cast<int>(title.size()));
-  textio::begin_write(report_unit, title_format.data(), static_cast<int>(title_format.size()));
+  textio::begin_write(report_unit, title_format);
   textio::write_text_item(field.data(), title_field_chars);
   textio::end_write();
 }
@@ -87,10 +91,8 @@ void report_true_bearing(Survey& s) {
 // it on the same line; its first character, a blank, is the console's carriage control and
 // is not shown. The answer is read into R_1a, which a null answer leaves at 0.
 void ask_fictitious_bearing(Survey& s) {
-  constexpr std::string_view prompt_format = "(a\\)";
   constexpr std::string_view prompt = " Rumo de saida ficticio (em graus):";
-  textio::begin_write(textio::console_unit, prompt_format.data(),
-                      static_cast<int>(prompt_format.size()));
+  textio::begin_write(textio::console_unit, prompt_format);
   textio::write_text_item(prompt.data(), static_cast<int>(prompt.size()));
   textio::end_write();
   textio::begin_read();
