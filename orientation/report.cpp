@@ -20,14 +20,26 @@ namespace {
 constexpr std::int32_t report_unit = 100;
 constexpr std::string_view report_file_name = "duopit.dat";
 constexpr int title_field_chars = 180;
-constexpr std::string_view title_format = "(A180)";
+// The report's two formats, checked when the program is compiled.
+constexpr textio::FixedLayout title_format{"(A180)"};
+constexpr textio::FixedLayout prompt_format{"(a\\)"};
+static_assert(title_format.status() == textio::FormatStatus::ok);
+static_assert(prompt_format.status() == textio::FormatStatus::ok);
 
-// Copies `title` into a 180-character field, blank-filled, and writes the field whole.
-void title_record(std::string_view title) {
-  std::array<char, title_field_chars> field;
+using TitleField = std::array<char, title_field_chars>;
+
+// A title's field: the text, blank-filled to 180 characters. Titles are literals, so their
+// fields are assigned when the program is compiled.
+consteval TitleField title_field(std::string_view title) {
+  TitleField field{};
   textio::assign_text(field.data(), 1, title_field_chars, title.data(), 1,
                       static_cast<int>(title.size()));
-  textio::begin_write(report_unit, title_format.data(), static_cast<int>(title_format.size()));
+  return field;
+}
+
+// Writes a title's field whole.
+void title_record(const TitleField& field) {
+  textio::begin_write(report_unit, title_format);
   textio::write_text_item(field.data(), title_field_chars);
   textio::end_write();
 }
@@ -68,8 +80,10 @@ void coordinate_records(std::string_view x_label, double x, std::string_view y_l
 // Records 1-8: the surface coordinates of the two wires.
 void report_surface_data(Survey& s) {
   assign_surface_data(s);
-  title_record("Coordenadas dos fios de prumo nos dois pocos P1 e P2, conhecidas por observacao "
-               "a superficie:");
+  static constexpr TitleField surface_title = title_field(
+      "Coordenadas dos fios de prumo nos dois pocos P1 e P2, conhecidas por observacao a "
+      "superficie:");
+  title_record(surface_title);
   blank_record();
   coordinate_records(" x1=", s.x1, " y1=", s.y1);
   coordinate_records(" x2=", s.x2, " y2=", s.y2);
@@ -78,7 +92,8 @@ void report_surface_data(Survey& s) {
 // Records 9-12: the true bearing P1 -> P2.
 void report_true_bearing(Survey& s) {
   compute_true_bearing(s);
-  title_record("Rumo da direccao P1 P2:");
+  static constexpr TitleField true_bearing_title = title_field("Rumo da direccao P1 P2:");
+  title_record(true_bearing_title);
   blank_record();
   bearing_records(s, " R12 =", s.R12);
 }
@@ -87,10 +102,8 @@ void report_true_bearing(Survey& s) {
 // it on the same line; its first character, a blank, is the console's carriage control and
 // is not shown. The answer is read into R_1a, which a null answer leaves at 0.
 void ask_fictitious_bearing(Survey& s) {
-  constexpr std::string_view prompt_format = "(a\\)";
   constexpr std::string_view prompt = " Rumo de saida ficticio (em graus):";
-  textio::begin_write(textio::console_unit, prompt_format.data(),
-                      static_cast<int>(prompt_format.size()));
+  textio::begin_write(textio::console_unit, prompt_format);
   textio::write_text_item(prompt.data(), static_cast<int>(prompt.size()));
   textio::end_write();
   textio::begin_read();
@@ -101,11 +114,15 @@ void ask_fictitious_bearing(Survey& s) {
 // Records 13-36: the traverse on the fictitious starting bearing, each leg's bearing after
 // its far station.
 void report_fictitious_traverse(Survey& s) {
-  title_record("Rumo ficticio para a frente no ponto P1 no interior da mina (nao e possivel "
-               "determinar uma orientacao de saida):");
+  static constexpr TitleField fictitious_bearing_title = title_field(
+      "Rumo ficticio para a frente no ponto P1 no interior da mina (nao e possivel determinar uma "
+      "orientacao de saida):");
+  title_record(fictitious_bearing_title);
   blank_record();
   bearing_records(s, "R_1a =", s.R_1a);
-  title_record("Coordenadas ficticias dos restantes pontos da poligonal:");
+  static constexpr TitleField fictitious_stations_title = title_field(
+      "Coordenadas ficticias dos restantes pontos da poligonal:");
+  title_record(fictitious_stations_title);
   blank_record();
   compute_station_a(s);
   coordinate_records(" xa=", s.xa, " ya=", s.ya);
@@ -127,16 +144,20 @@ void report_fictitious_traverse(Survey& s) {
 // corrected starting bearing.
 void report_rotation(Survey& s) {
   compute_fictitious_bearing(s);
-  title_record("Rumo ficticio R12:");
+  static constexpr TitleField fictitious_R12_title = title_field("Rumo ficticio R12:");
+  title_record(fictitious_R12_title);
   blank_record();
   bearing_records(s, "R12 ficticio =", s.R12_fict);
   compute_rotation(s);
-  title_record("Rotacao dos 2 referenciais:");
+  static constexpr TitleField rotation_title = title_field("Rotacao dos 2 referenciais:");
+  title_record(rotation_title);
   blank_record();
   bare_record(degrees(s, s.rot));
   blank_record();
   correct_starting_bearing(s);
-  title_record("Rumo para a frente no ponto P1 no interior da mina:");
+  static constexpr TitleField starting_bearing_title = title_field(
+      "Rumo para a frente no ponto P1 no interior da mina:");
+  title_record(starting_bearing_title);
   blank_record();
   bare_record(degrees(s, s.R_1a));
   blank_record();
@@ -145,7 +166,9 @@ void report_rotation(Survey& s) {
 // Records 49-65: the traverse on the corrected bearing, without the leg bearings, and the
 // misclosure at P2.
 void report_corrected_traverse(Survey& s) {
-  title_record("Coordenadas dos restantes pontos da poligonal:");
+  static constexpr TitleField stations_title = title_field(
+      "Coordenadas dos restantes pontos da poligonal:");
+  title_record(stations_title);
   blank_record();
   compute_station_a(s);
   coordinate_records(" xa=", s.xa, " ya=", s.ya);

@@ -15,8 +15,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include <emmintrin.h>
-
 #include "textio/big_integer.hpp"
 #include "textio/powers_of_five.hpp"
 #include "textio/uint128.hpp"
@@ -70,6 +68,39 @@ constexpr std::uint64_t pow10_18 = 1'000'000'000'000'000'000u;
   return form;
 }
 
+// The bytes of `word` in the reverse order; compilers make this one instruction.
+[[nodiscard]] constexpr std::uint64_t byte_reversed(std::uint64_t word) {
+  constexpr std::uint64_t odd_bytes = 0x00FF'00FF'00FF'00FFu;
+  constexpr std::uint64_t odd_pairs = 0x0000'FFFF'0000'FFFFu;
+  word = ((word >> 8) & odd_bytes) | ((word & odd_bytes) << 8);
+  word = ((word >> 16) & odd_pairs) | ((word & odd_pairs) << 16);
+  return (word >> 32) | (word << 32);
+}
+
+// The eight decimal digits of `value` (below 10^8, leading zeros written) as the bytes of one
+// word, the first digit in the lowest byte, so that storing the word writes them in order.
+// Each step halves the width of the groups, all groups at once in the lanes of the word:
+// two groups of four digits, four of two, eight of one. A group x in a lane of 2h bits is
+// split into x / d in the lane's high half and x % d in its low half by adding
+// (x / d) x (2^h - d), one product for all lanes. The quotients come from products with
+// rounded-up reciprocals, exact in the ranges they see: x / 100 as x x 10486 / 2^20 for x
+// below 10^4, x / 10 as x x 103 / 2^10 for x below 100. No product leaves its lane.
+[[nodiscard]] std::uint64_t eight_digits(std::uint32_t value) {
+  static_assert(std::endian::native == std::endian::little, "digits are stored byte by byte");
+  // Step 1: value / 10^4 in the high 32-bit lane, value % 10^4 in the low one.
+  const std::uint64_t over_10000 = value / 10'000u;
+  const std::uint64_t groups = value + over_10000 * ((std::uint64_t{1} << 32) - 10'000);
+  // Step 2: each group of four as two pairs of digits, one to each 16-bit lane.
+  const std::uint64_t over_100 = ((groups * 10'486) >> 20) & 0x0000'007F'0000'007Fu;
+  const std::uint64_t pairs = groups + over_100 * ((1u << 16) - 100);
+  // Step 3: each pair as two digits, one to each byte.
+  const std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F'000F'000F'000Fu;
+  const std::uint64_t digits = pairs + tens * ((1u << 8) - 10);
+  // Step 4: the first digit, now in the highest byte, to the lowest, and '0' added to every
+  // byte (no byte carries into the next).
+  return byte_reversed(digits) + 0x3030'3030'3030'3030u;
+}
+
 // The 17 decimal digits of `value` (below 10^17, leading zeros written): the first digit,
 // then sixteen.
 void write_digits(std::uint64_t value, std::array<char, decimal_form_digits>& digits) {
@@ -81,37 +112,13 @@ void write_digits(std::uint64_t value, std::array<char, decimal_form_digits>& di
 }  // namespace
 
 void write_sixteen_digits(std::uint64_t value, char* out) {
-  // Each step halves the width of the groups, all groups at once in the lanes of one SSE2
-  // register: two groups of eight digits, four of four, eight of two, sixteen of one. The
-  // quotients come from products with rounded-up reciprocals, exact in the ranges they see:
-  // x / 10^4 as x x 3518437209 / 2^45 for x below 2^32, x / 100 as x x 5243 / 2^19 for x
-  // below 10^4, x / 10 as x x 6554 / 2^16 for x below 100. The first digit ends in the
-  // lowest byte.
-  static_assert(std::endian::native == std::endian::little, "digits are stored byte by byte");
   assert(value < 10'000'000'000'000'000u);
-  // Step 1: two groups of eight digits, one in each 64-bit lane.
   constexpr std::uint64_t pow10_8 = 100'000'000;
   const std::uint64_t high = value / pow10_8;
-  const __m128i eights = _mm_set_epi64x(static_cast<long long>(value - high * pow10_8),
-                                        static_cast<long long>(high));
-  // Step 2: each group of eight e as e / 10^4 in the 64-bit lane's low half and e % 10^4 in
-  // its high half: four groups of four, one to each 32-bit lane, in order.
-  const __m128i over_10000 =
-      _mm_srli_epi64(_mm_mul_epu32(eights, _mm_set1_epi64x(3'518'437'209)), 45);
-  const __m128i below_10000 =
-      _mm_sub_epi32(eights, _mm_mul_epu32(over_10000, _mm_set1_epi64x(10'000)));
-  const __m128i groups = _mm_or_si128(over_10000, _mm_slli_epi64(below_10000, 32));
-  // Step 3: each group of four g as g / 100 in the 32-bit lane's low half and g % 100 in its
-  // high half: eight pairs, one to each 16-bit lane.
-  const __m128i over_100 = _mm_srli_epi16(_mm_mulhi_epu16(groups, _mm_set1_epi32(5243)), 3);
-  const __m128i below_100 = _mm_sub_epi16(groups, _mm_mullo_epi16(over_100, _mm_set1_epi32(100)));
-  const __m128i pairs = _mm_or_si128(over_100, _mm_slli_epi32(below_100, 16));
-  // Step 4: each pair p as p / 10 in the 16-bit lane's low byte and p % 10 in its high byte.
-  const __m128i tens = _mm_mulhi_epu16(pairs, _mm_set1_epi16(6554));
-  const __m128i ones = _mm_sub_epi16(pairs, _mm_mullo_epi16(tens, _mm_set1_epi16(10)));
-  const __m128i digits = _mm_or_si128(tens, _mm_slli_epi16(ones, 8));
-  // Step 5: '0' added to every byte.
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_add_epi8(digits, _mm_set1_epi8('0')));
+  const std::uint64_t first = eight_digits(static_cast<std::uint32_t>(high));
+  const std::uint64_t second = eight_digits(static_cast<std::uint32_t>(value - high * pow10_8));
+  std::memcpy(out, &first, 8);
+  std::memcpy(out + 8, &second, 8);
 }
 
 // Out of line: rarely needed, and its two big integers would weigh on every caller's frame.

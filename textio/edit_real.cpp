@@ -18,15 +18,18 @@ namespace {
 
 constexpr std::uint64_t pow10_15 = 1'000'000'000'000'000u;
 constexpr std::uint64_t pow10_16 = 10'000'000'000'000'000u;
+constexpr std::uint64_t pow10_17 = 100'000'000'000'000'000u;
 
-// The second rounding, from 17 digits (10^16 <= digits < 10^17) to 16: a 17th digit of 5 or
-// more carries into the 16th, through nines. Sixteen nines become 10^15 with one more decpt;
-// the form, chosen from the decpt before this rounding, does not change.
-[[nodiscard]] PrintedReal round_to_printed_digits(Digits17 kept, bool negative) {
-  assert(kept.digits >= pow10_16 && kept.digits < 10 * pow10_16);
-  // Half up: a 17th digit of 5 or more lifts the quotient by ten to the next integer.
-  const bool fixed = kept.decpt > 0 && kept.decpt < fixed_form_decpt_limit;
-  PrintedReal real{(kept.digits + 5) / 10, kept.decpt, 0, negative, fixed, Special::none};
+// Both roundings at once, from the 18 leading digits (10^17 <= digits < 10^18). Half up to
+// 17 digits and then half up to 16 is one rounding of the last two digits with its cut at 45,
+// not 50: 45 lifts the 17th digit to 5, which the second rounding carries on, and 44 does not.
+// Sixteen nines become 10^15 with one more decpt. The form is chosen from the decpt after the
+// first rounding, one more when that carries (999...95 and up), and does not change after it.
+[[nodiscard]] PrintedReal round_to_printed_digits(LeadingDigits lead, bool negative) {
+  assert(lead.digits >= pow10_17 && lead.digits < 10 * pow10_17);
+  const int decpt_of_17 = lead.decpt + (lead.digits >= 10 * pow10_17 - 5 ? 1 : 0);
+  const bool fixed = decpt_of_17 > 0 && decpt_of_17 < fixed_form_decpt_limit;
+  PrintedReal real{(lead.digits + 55) / 100, lead.decpt, 0, negative, fixed, Special::none};
   if (real.digits == pow10_16) {
     real.digits = pow10_15;
     ++real.decpt;
@@ -64,8 +67,7 @@ PrintedReal round_for_printing(double value) {
   const std::uint64_t mantissa =
       biased_exponent == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
   const int exponent2 = (biased_exponent == 0 ? 1 : biased_exponent) - 1075;
-  return round_to_printed_digits(round_to_17_digits(leading_digits(mantissa, exponent2)),
-                                 (bits >> 63) != 0);
+  return round_to_printed_digits(leading_digits(mantissa, exponent2), (bits >> 63) != 0);
 }
 
 PrintedReal round_for_printing(const DecimalForm& form) {
@@ -86,7 +88,8 @@ PrintedReal round_for_printing(const DecimalForm& form) {
   if (digits == 0) {
     return printed_zero;
   }
-  return round_to_printed_digits({digits, form.decpt}, form.sign == '-');
+  // Seventeen digits are eighteen with a last 0, which the first rounding keeps as they are.
+  return round_to_printed_digits({digits * 10, form.decpt}, form.sign == '-');
 }
 
 void write_marker_text(Special special, char* out) {

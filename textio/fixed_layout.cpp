@@ -5,11 +5,6 @@
 
 namespace duopit::textio {
 
-FixedLayout::FixedLayout(const char* format, int format_length)
-    : FixedLayout(format_text(format, format_length)) {}
-
-FixedLayout::FixedLayout(std::string_view format) : walker_(format), status_(walker_.status()) {}
-
 void FixedLayout::restart() {
   walker_.restart();
   status_ = walker_.status();

@@ -20,8 +20,12 @@ namespace duopit::textio {
 // is placed; the statement then keeps nothing of what was placed.
 class FixedLayout {
  public:
-  FixedLayout(const char* format, int format_length);
-  explicit FixedLayout(std::string_view format);
+  // Constant expressions: a layout of a literal format is checked when the program is
+  // compiled, and a statement starts from a copy of it.
+  constexpr FixedLayout(const char* format, int format_length)
+      : FixedLayout(format_text(format, format_length)) {}
+  constexpr explicit FixedLayout(std::string_view format)
+      : walker_(format), status_(walker_.status()) {}
 
   // Back to the state just after construction, for another statement under the same format:
   // the format is not checked again.
@@ -29,7 +33,7 @@ class FixedLayout {
 
   void place_item(RecordSpace& space, std::string_view item);
   void finish(RecordSpace& space);
-  [[nodiscard]] FormatStatus status() const { return status_; }
+  [[nodiscard]] constexpr FormatStatus status() const { return status_; }
 
  private:
   void edit_a(RecordSpace& space, std::string_view item, int width);

@@ -6,20 +6,13 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <string>
 #include <string_view>
 
+#include "textio/format_shape.hpp"
+
 namespace duopit::textio {
-
-enum class FormatStatus {
-  ok,
-  bad_syntax,  // the text is not a format of the known kinds, or it cannot place the items given
-};
-
-// Groups that may stand nested inside the outer parentheses.
-constexpr int max_group_depth = 8;
-// Largest repeat count, and largest A width in characters; larger numbers are bad syntax, so a
-// typing slip cannot ask for billions of blanks or repetitions.
-constexpr int max_format_number = 32767;
 
 struct Descriptor {
   enum class Kind {
@@ -38,15 +31,39 @@ struct Descriptor {
 
 // The format's bytes: `length` of them, up to the first NUL for -1; an empty view (which never
 // checks) for a null format or another negative length.
-[[nodiscard]] std::string_view format_text(const char* format, int length);
+[[nodiscard]] constexpr std::string_view format_text(const char* format, int length) {
+  if (format == nullptr || length < -1) {
+    return {};
+  }
+  if (length == -1) {
+    return {format, std::char_traits<char>::length(format)};
+  }
+  return {format, static_cast<std::size_t>(length)};
+}
 
 class FormatWalker {
  public:
-  // Checks the whole format at once, so a bad format is known before anything is handed out.
-  FormatWalker(const char* format, int length);
-  explicit FormatWalker(std::string_view text);
+  // Checks the whole format at once, so a bad format is known before anything is handed out;
+  // for a literal, when the program is compiled.
+  constexpr FormatWalker(const char* format, int length)
+      : FormatWalker(format_text(format, length)) {}
+  constexpr explicit FormatWalker(std::string_view text) : text_(text) {
+    const format_shape::Shape shape = format_shape::check_shape(text_);
+    status_ = shape.status;
+    reversion_ = shape.reversion;
+    final_close_ = shape.final_close;
+    last_backslash_ = shape.last_backslash;
+    if (shape.first.kind == format_shape::Token::Kind::a_edit) {
+      first_a_start_ = shape.body_start;
+      first_a_next_ = shape.first.next;
+      first_a_count_ = shape.first.count;
+      first_a_width_ = shape.first.width;
+    }
+    body_start_ = shape.body_start;
+    pos_ = body_start_;
+  }
 
-  [[nodiscard]] FormatStatus status() const { return status_; }
+  [[nodiscard]] constexpr FormatStatus status() const { return status_; }
 
   // The next descriptor in format order, repeats expanded. After the final ")" it keeps
   // answering end_of_format until revert() is called.

@@ -63,17 +63,44 @@ FixedLayout& kept_layout(std::string_view text) {
   return *fresh.layout;
 }
 
-[[gnu::noinline]] void begin_formatted(WriteStatement& statement, const char* format,
-                                       int format_length) {
+// The statement lays out under `layout` from here on; one to a unit not connected keeps its
+// route, which its end reports.
+void lay_out_under(WriteStatement& statement, FixedLayout& layout) {
   if (statement.route != Route::unconnected) {
     statement.route = Route::formatted;
   }
+  statement.fixed = &layout;
+}
+
+[[gnu::noinline]] void begin_formatted(WriteStatement& statement, const char* format,
+                                       int format_length) {
   const std::string_view text = format_text(format, format_length);
   if (text.empty() || text.size() > max_kept_format_bytes) {
-    statement.fixed = &statement.unkept.emplace(text);  // never kept: checked each time
+    lay_out_under(statement, statement.own.emplace(text));  // never kept: checked each time
     return;
   }
-  statement.fixed = &kept_layout(text);
+  lay_out_under(statement, kept_layout(text));
+}
+
+// Every statement but free format to a connected file: the console, a unit that is not
+// connected, a unit number out of range. No layout yet.
+void begin_route(WriteStatement& statement, std::int32_t unit, lifecycle::FileUnit* file) {
+  if (unit == console_unit) {
+    begin_on_console(statement);
+  } else {
+    if (unit < lifecycle::lowest_unit_number || unit > lifecycle::highest_unit_number) {
+      lifecycle::run_time_error(RunTimeError::unit_out_of_range, Statement::generic);
+    }
+    statement.unit = file;
+    if (file == nullptr) {
+      begin_unconnected(statement);
+    } else {
+      statement.route = Route::free_to_file;
+      statement.space.start(file->records_begin(), file->records_end(),
+                            RecordSpace::Ending::crlf);
+    }
+  }
+  statement.fixed = nullptr;
 }
 
 // --- Stage 2: the items, laid out as they arrive -----------------------------------------
@@ -106,27 +133,18 @@ void hand_to_console(const RecordSpace& space) {
 [[gnu::noinline]] void begin_unusual(std::int32_t unit, lifecycle::FileUnit* file,
                                      const char* format, int format_length) {
   WriteStatement& statement = statement_state().write;
-  if (unit == console_unit) {
-    begin_on_console(statement);
-  } else {
-    if (unit < lifecycle::lowest_unit_number || unit > lifecycle::highest_unit_number) {
-      lifecycle::run_time_error(RunTimeError::unit_out_of_range, Statement::generic);
-    }
-    statement.unit = file;
-    if (file == nullptr) {
-      begin_unconnected(statement);
-    } else {
-      statement.route = Route::free_to_file;
-      statement.space.start(statement.unit->records_begin(), statement.unit->records_end(),
-                            RecordSpace::Ending::crlf);
-    }
-  }
-  statement.fixed = nullptr;
+  begin_route(statement, unit, file);
   if (format != nullptr) {
     begin_formatted(statement, format, format_length);
   } else {
     statement.free.emplace();
   }
+}
+
+void begin_write(std::int32_t unit, const FixedLayout& format) {
+  WriteStatement& statement = statement_state().write;
+  begin_route(statement, unit, connected_unit(statement, unit));
+  lay_out_under(statement, statement.own.emplace(format));
 }
 
 // Under a format a real has no text of its own: it takes an A descriptor as an empty item.

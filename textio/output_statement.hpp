@@ -31,17 +31,27 @@ void place_formatted_item(std::string_view item);
 void refuse_full_statement();
 void end_unusual();
 
-// `format` null: free format. `format_length` -1: the format runs to its first NUL.
+// The connected unit numbered `unit`, or null. The unit of the statement before is looked at
+// first: a report writes all its records to one unit. Units stay connected to the end of the
+// run, so it is the one the table would give for its number.
+inline lifecycle::FileUnit* connected_unit(const WriteStatement& statement, std::int32_t unit) {
+  lifecycle::FileUnit* const file = statement.unit;
+  if (file == nullptr || file->number() != unit) {
+    return lifecycle::find_unit(unit);
+  }
+  return file;
+}
+
+// Under a format checked when the program was compiled (a constexpr FixedLayout): the
+// statement lays out with a copy of it, and never checks the text.
+void begin_write(std::int32_t unit, const FixedLayout& format);
+
+// `format` null: free format. `format_length` -1: the format runs to its first NUL; a text
+// met only at run time is checked when a statement first names it.
 inline void begin_write(std::int32_t unit, const char* format = nullptr,
                         int format_length = 0) {
   WriteStatement& statement = statement_state().write;
-  // The unit of the statement before is looked at first: a report writes all its records to
-  // one unit. Units stay connected to the end of the run, so it is the one the table would
-  // give for its number.
-  lifecycle::FileUnit* file = statement.unit;
-  if (file == nullptr || file->number() != unit) {
-    file = lifecycle::find_unit(unit);
-  }
+  lifecycle::FileUnit* const file = connected_unit(statement, unit);
   if (file == nullptr || format != nullptr) {
     begin_unusual(unit, file, format, format_length);
     return;

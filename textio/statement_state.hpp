@@ -42,8 +42,10 @@ struct WriteStatement {
   lifecycle::FileUnit* unit;
   RecordSpace space;          // where the records are laid out: see record_space.hpp
   std::optional<FreeLayout> free;
-  FixedLayout* fixed;                 // under a format: a kept format's layout, or `unkept`
-  std::optional<FixedLayout> unkept;  // a format too long to keep, checked for this statement
+  FixedLayout* fixed;  // under a format: a kept format's layout, or `own`
+  // The statement's own layout: a copy of one checked when the program was compiled, or a
+  // format too long to keep, checked for this statement.
+  std::optional<FixedLayout> own;
 };
 
 struct StatementState {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 namespace duopit::textio {
@@ -39,6 +40,16 @@ constexpr Case cases[] = {
     {"blank fill over the source, moving left", 1, 8, nullptr, 5, 8, "efgh    "},
     {"assignment to itself", 2, 7, nullptr, 2, 7, "abcdefgh"},
 };
+
+// At compile time, as the report's titles are assigned: the same blank fill and cut-off.
+constexpr std::array<char, 4> assigned_at_compile_time(const char* src, int length) {
+  std::array<char, 4> field{'a', 'b', 'c', 'd'};
+  assign_text(field.data(), 1, 4, src, 1, length);
+  return field;
+}
+static_assert(assigned_at_compile_time("XY", 2) == std::array<char, 4>{'X', 'Y', ' ', ' '});
+static_assert(assigned_at_compile_time("VWXYZ", 5) == std::array<char, 4>{'V', 'W', 'X', 'Y'});
+static_assert(assigned_at_compile_time("", 0) == std::array<char, 4>{' ', ' ', ' ', ' '});
 
 TEST(AssignText, Table) {
   for (const Case& c : cases) {

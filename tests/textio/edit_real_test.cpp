@@ -39,6 +39,10 @@ const TextCase text_cases[] = {
     // 11884689156431705 rounds to 1188468915643171; one rounding would give ...170.
     {"double rounding", -0.0011884689156431705, "-1.188468915643171E-003", 23, 1},
     {"misclosure", -0.00040280357643496245, "-4.028035764349625E-004", 23, 1},
+    // The last two of the 18 leading digits on both sides of 45: 879551521629914745 rounds to
+    // 87955152162991475 and then up; 847032123946894444 rounds down both times.
+    {"45 rounds up twice", from_bits(0x4021974DC53AF34Eu), "8.795515216299148", 17, 7},
+    {"44 rounds down twice", from_bits(0x4020F0CDF20C4440u), "8.470321239468944", 17, 7},
     {"zero", 0.0, "0.000000000000000E+000", 22, 2},
     {"negative zero", -0.0, "0.000000000000000E+000", 22, 2},
     {"one", 1.0, "1.000000000000000", 17, 7},

@@ -67,6 +67,15 @@ constexpr WalkCase walk_cases[] = {
     {"(A32767)", -1, "A32767 )"},
 };
 
+// A literal format is checked when the program is compiled, with the answers the check gives
+// at run time.
+static_assert(FormatWalker("(A180)", -1).status() == FormatStatus::ok);
+static_assert(FormatWalker("(a\\)", 4).status() == FormatStatus::ok);
+static_assert(FormatWalker("(2(A3,\\),A)", -1).status() == FormatStatus::ok);
+static_assert(FormatWalker("(A180", -1).status() == FormatStatus::bad_syntax);
+static_assert(FormatWalker("(I3)", -1).status() == FormatStatus::bad_syntax);
+static_assert(FormatWalker("(A5)", 3).status() == FormatStatus::bad_syntax);
+
 TEST(FormatWalker, DescriptorStream) {
   for (const WalkCase& c : walk_cases) {
     FormatWalker walker(c.format, c.length);

@@ -19,10 +19,16 @@ TEST(WriteStatement, TitlesAreWrittenUnchangedToTheFile) {
   RunEnvironment env;
   const int status = env.run_to_exit([] {
     lifecycle::connect_unit(100, "duopit.dat");
+    // The second title's format is checked when the program is compiled.
+    constexpr FixedLayout checked_format{"(A180)"};
     for (const char* title : {"0 zero", "1 one", "+ plus"}) {
       std::string field(title);
       field.resize(180, ' ');
-      begin_write(100, "(A180)", -1);
+      if (title[0] == '1') {
+        begin_write(100, checked_format);
+      } else {
+        begin_write(100, "(A180)", -1);
+      }
       write_text_item(field.data(), 180);
       end_write();
     }
