@@ -1,0 +1,413 @@
+// numerics/software/elementary_model.cpp — the x87 unit's sine, cosine and arctangent computed
+// in integers (elementary_model.hpp says what is modelled). No floating point of the host is
+// used: the argument's bits are read as an integer and every step is fixed-point arithmetic.
+//
+// Evaluation: the argument is split at a breakpoint k/64, sin, cos or arctan at the breakpoint
+// comes from a table the compiler builds from series at 318 bits, and a short Taylor series
+// covers the rest (|t| ≤ 1/128). Arguments below 1/128 are evaluated relative to their own
+// size (x·S(x²)), so a remainder of 2^-70 or an argument of 2^-1000 keeps its precision.
+// Each evaluation carries an error bound; if the value lies closer to a rounding boundary than
+// that bound, the 128-bit evaluation is repeated at 256 bits.
+#include "numerics/software/elementary_model.hpp"
+
+#include <array>
+#include <bit>
+#include <cstddef>
+
+#include "numerics/software/fixed_point.hpp"
+
+namespace duopit::numerics::software {
+namespace {
+
+constexpr int fast_limbs = 2;
+constexpr int wide_limbs = 4;
+constexpr int table_limbs = 5;  // tables are built with a limb to spare, then truncated
+
+// Bound on the error of every evaluation below, in units of its last fraction bit. Each table
+// entry, coefficient and product contributes at most a unit or two and the reciprocal a few
+// more; the tests measure the largest error against a 256-bit reference, far below this.
+constexpr std::uint64_t error_bound_ulps = 64;
+
+// π/4 as a 320-bit binary fraction, most significant limb last.
+constexpr std::array<std::uint64_t, 5> quarter_pi_fraction = {
+    0x514A08798E3404DDULL, 0x020BBEA63B139B22ULL, 0x29024E088A67CC74ULL,
+    0xC4C6628B80DC1CD1ULL, 0xC90FDAA22168C234ULL};
+
+template <int N>
+constexpr Fixed<N> fixed_half_pi() {
+  Fixed<table_limbs> pi;  // the fraction read with two integer bits is π
+  pi.limb = quarter_pi_fraction;
+  return narrow<N>(shift_right(pi, 1));
+}
+
+// Step 1: series coefficients. Degree in s = t² for |t| ≤ 2^-7 (s ≤ 2^-14), so that the first
+// omitted term lies below 2^-130 at 128 bits and below 2^-260 at 256 bits.
+template <int N>
+constexpr int trig_degree = N == fast_limbs ? 7 : 12;
+template <int N>
+constexpr int arctangent_degree = N == fast_limbs ? 9 : 18;
+
+// sin(t)/t = Σ (−1)^n s^n/(2n+1)!
+template <int N>
+constexpr auto sine_coefficients = [] {
+  std::array<Fixed<N>, trig_degree<N> + 1> c{};
+  c[0] = fixed_one<N>();
+  for (std::size_t n = 1; n < c.size(); ++n) {
+    c[n] = divide_small(c[n - 1], (2 * n) * (2 * n + 1));
+  }
+  return c;
+}();
+
+// cos(t) = Σ (−1)^n s^n/(2n)!
+template <int N>
+constexpr auto cosine_coefficients = [] {
+  std::array<Fixed<N>, trig_degree<N> + 1> c{};
+  c[0] = fixed_one<N>();
+  for (std::size_t n = 1; n < c.size(); ++n) {
+    c[n] = divide_small(c[n - 1], (2 * n - 1) * (2 * n));
+  }
+  return c;
+}();
+
+// arctan(t)/t = Σ (−1)^n s^n/(2n+1)
+template <int N>
+constexpr auto arctangent_coefficients = [] {
+  std::array<Fixed<N>, arctangent_degree<N> + 1> c{};
+  for (std::size_t n = 0; n < c.size(); ++n) {
+    c[n] = divide_small(fixed_one<N>(), 2 * n + 1);
+  }
+  return c;
+}();
+
+// Σ (−1)^n c[n] s^n by Horner's rule. Every partial sum stays positive (s·c[n+1] < c[n]), so
+// unsigned arithmetic suffices.
+template <int N, std::size_t K>
+constexpr Fixed<N> alternating_series(const std::array<Fixed<N>, K>& c, const Fixed<N>& s) {
+  Fixed<N> sum = c[K - 1];
+  for (std::size_t n = K - 1; n-- > 0;) {
+    sum = subtract(c[n], multiply(s, sum));
+  }
+  return sum;
+}
+
+// Step 2: tables at the breakpoints k/64.
+constexpr int breakpoint_bits = 6;
+constexpr std::size_t trig_breakpoints = 51;         // |r| ≤ π/4 < 50.5/64
+constexpr std::size_t arctangent_breakpoints = 65;   // 0 ≤ u ≤ 1
+
+template <int N>
+struct SineCosine {
+  Fixed<N> sine;
+  Fixed<N> cosine;
+};
+
+// sin a and cos a by their Taylor series, all terms a^n/n! until they vanish.
+constexpr SineCosine<table_limbs> taylor_sine_cosine(const Fixed<table_limbs>& a) {
+  std::array<Fixed<table_limbs>, 4> sums{};  // cos +, sin +, cos −, sin −
+  Fixed<table_limbs> term = fixed_one<table_limbs>();
+  for (std::uint64_t n = 0; !is_zero(term); ++n) {
+    sums[n % 4] = add(sums[n % 4], term);
+    term = divide_small(multiply(term, a), n + 1);
+  }
+  return {subtract(sums[1], sums[3]), subtract(sums[0], sums[2])};
+}
+
+// arctan(k/64) by Euler's series Σ t_n, t_0 = x/(1+x²), t_n = t_{n−1}·(2n/(2n+1))·x²/(1+x²),
+// whose ratio is at most 1/2 and whose terms are rational in k.
+constexpr Fixed<table_limbs> euler_arctangent(std::uint64_t k) {
+  const std::uint64_t denominator = (std::uint64_t{1} << (2 * breakpoint_bits)) + k * k;
+  Fixed<table_limbs> term = multiply_small(
+      divide_small(fixed_one<table_limbs>(), denominator), k << breakpoint_bits);
+  Fixed<table_limbs> sum = term;
+  for (std::uint64_t n = 1; !is_zero(term); ++n) {
+    term = multiply_small(divide_small(term, (2 * n + 1) * denominator), 2 * n * k * k);
+    sum = add(sum, term);
+  }
+  return sum;
+}
+
+template <int N>
+constexpr Fixed<N> breakpoint(std::uint64_t k) {
+  Fixed<N> c;
+  c.limb[N - 1] = k << (62 - breakpoint_bits);
+  return c;
+}
+
+constexpr auto wide_sine_cosine_table = [] {
+  std::array<SineCosine<wide_limbs>, trig_breakpoints> table{};
+  for (std::size_t k = 0; k < table.size(); ++k) {
+    const SineCosine<table_limbs> exact = taylor_sine_cosine(breakpoint<table_limbs>(k));
+    table[k] = {narrow<wide_limbs>(exact.sine), narrow<wide_limbs>(exact.cosine)};
+  }
+  return table;
+}();
+
+constexpr auto wide_arctangent_table = [] {
+  std::array<Fixed<wide_limbs>, arctangent_breakpoints> table{};
+  for (std::size_t k = 0; k < table.size(); ++k) {
+    table[k] = narrow<wide_limbs>(euler_arctangent(k));
+  }
+  return table;
+}();
+
+template <int N>
+constexpr auto sine_cosine_table = [] {
+  std::array<SineCosine<N>, trig_breakpoints> table{};
+  for (std::size_t k = 0; k < table.size(); ++k) {
+    table[k] = {narrow<N>(wide_sine_cosine_table[k].sine),
+                narrow<N>(wide_sine_cosine_table[k].cosine)};
+  }
+  return table;
+}();
+
+template <int N>
+constexpr auto arctangent_table = [] {
+  std::array<Fixed<N>, arctangent_breakpoints> table{};
+  for (std::size_t k = 0; k < table.size(); ++k) {
+    table[k] = narrow<N>(wide_arctangent_table[k]);
+  }
+  return table;
+}();
+
+// The breakpoint nearest u (u < 4): round(64u).
+template <int N>
+std::uint64_t nearest_breakpoint(const Fixed<N>& u) {
+  constexpr int shift = 62 - breakpoint_bits;
+  return (u.limb[N - 1] + (std::uint64_t{1} << (shift - 1))) >> shift;
+}
+
+// Step 3: rounding. A value·2^exponent whose error is below error_bound_ulps units of its
+// last bit, rounded to a 64-bit significand to nearest.
+template <int N>
+struct Approximation {
+  Fixed<N> value;
+  int exponent = 0;
+};
+
+template <int N>
+Rounded round_to_extended(const Approximation<N>& a) {
+  const int top = leading_bit(a.value);
+  const int shift = Fixed<N>::bits - 1 - top;
+  const Fixed<N> normal = shift_left(a.value, shift);
+  Fixed<N> rest = normal;
+  rest.limb[N - 1] = 0;
+  Fixed<N> half;
+  half.limb[N - 2] = std::uint64_t{1} << 63;
+  Fixed<N> margin;
+  margin.limb[0] = error_bound_ulps;
+  margin = shift_left(margin, shift);
+  const SignedFixed<N> distance = difference_of(rest, half);
+
+  std::uint64_t significand = normal.limb[N - 1];
+  std::int32_t exponent = top - Fixed<N>::fraction_bits + a.exponent + ExtendedReal::exponent_bias;
+  if (!distance.negative && !is_zero(distance.magnitude)) {
+    ++significand;
+    if (significand == 0) {  // carried into the next binade
+      significand = std::uint64_t{1} << 63;
+      ++exponent;
+    }
+  }
+  return {ExtendedReal{false, exponent, significand}, less(margin, distance.magnitude)};
+}
+
+// Step 4: the functions at fixed-point arguments.
+
+// 1/d for 1 ≤ d ≤ 2: a 64-bit quotient, then Newton steps y ← y + y·(1 − d·y), each of
+// which doubles the correct bits (62 → 124 → 248).
+template <int N>
+Fixed<N> reciprocal(const Fixed<N>& d) {
+  const std::uint64_t top = d.limb[N - 1];  // d·2^62, truncated
+  const Uint128 first = (Uint128{1} << 126) / (Uint128{top} + 1);  // 2^64/d, from below
+  Fixed<N> y = fixed_from_scaled<N>(first, 64);
+  constexpr int steps = N == fast_limbs ? 1 : 3;
+  for (int step = 0; step < steps; ++step) {
+    const SignedFixed<N> defect = difference_of(fixed_one<N>(), multiply(d, y));
+    const Fixed<N> correction = multiply(y, defect.magnitude);
+    y = defect.negative ? subtract(y, correction) : add(y, correction);
+  }
+  return y;
+}
+
+// arctan(u) for 0 ≤ u ≤ 1 (plus a few units), to absolute precision:
+// arctan u = arctan c + arctan((u − c)/(1 + u·c)) with c the nearest breakpoint.
+template <int N>
+Fixed<N> arctangent_fixed(const Fixed<N>& u) {
+  const std::uint64_t k = nearest_breakpoint(u);
+  if (k == 0) {
+    return multiply(u, alternating_series(arctangent_coefficients<N>, multiply(u, u)));
+  }
+  const Fixed<N> c = breakpoint<N>(k);
+  const SignedFixed<N> numerator = difference_of(u, c);
+  const Fixed<N> denominator = add(fixed_one<N>(), multiply(u, c));
+  const Fixed<N> t = multiply(numerator.magnitude, reciprocal(denominator));
+  const Fixed<N> tail =
+      multiply(t, alternating_series(arctangent_coefficients<N>, multiply(t, t)));
+  const Fixed<N>& head = arctangent_table<N>[k];
+  return numerator.negative ? subtract(head, tail) : add(head, tail);
+}
+
+// x·F(x²) for 2^exponent ≤ x < 2^(exponent+1) below 2^-7, relative to x's own size:
+// significand in [1, 2).
+template <int N, std::size_t K>
+Approximation<N> odd_series_relative(const std::array<Fixed<N>, K>& c, const Fixed<N>& significand,
+                                     int exponent) {
+  const Fixed<N> s = shift_right(multiply(significand, significand), -2 * exponent);
+  return {multiply(significand, alternating_series(c, s)), exponent};
+}
+
+enum class Trig { sine, cosine };
+
+template <int N>
+Approximation<N> sine_or_cosine(Uint128 magnitude, int scale, Trig which) {
+  const int top = 127 - (static_cast<std::uint64_t>(magnitude >> 64) != 0
+                             ? __builtin_clzll(static_cast<std::uint64_t>(magnitude >> 64))
+                             : 64 + __builtin_clzll(static_cast<std::uint64_t>(magnitude)));
+  const int exponent = top - scale;  // 2^exponent ≤ |r| < 2^(exponent+1)
+  if (exponent < -breakpoint_bits - 1) {
+    const Fixed<N> significand = fixed_from_scaled<N>(magnitude, top);
+    if (which == Trig::sine) {
+      return odd_series_relative(sine_coefficients<N>, significand, exponent);
+    }
+    const Fixed<N> s = shift_right(multiply(significand, significand), -2 * exponent);
+    return {alternating_series(cosine_coefficients<N>, s), 0};
+  }
+  // sin(c ± t) = sin c·cos t ± cos c·sin t, cos(c ± t) = cos c·cos t ∓ sin c·sin t.
+  const Fixed<N> r = fixed_from_scaled<N>(magnitude, scale);
+  const std::uint64_t k = nearest_breakpoint(r);
+  const SignedFixed<N> t = difference_of(r, breakpoint<N>(k));
+  const Fixed<N> s = multiply(t.magnitude, t.magnitude);
+  const Fixed<N> sine_t = multiply(t.magnitude, alternating_series(sine_coefficients<N>, s));
+  const Fixed<N> cosine_t = alternating_series(cosine_coefficients<N>, s);
+  const SineCosine<N>& at_c = sine_cosine_table<N>[k];
+  if (which == Trig::sine) {
+    const Fixed<N> even = multiply(at_c.sine, cosine_t);
+    const Fixed<N> odd = multiply(at_c.cosine, sine_t);
+    return {t.negative ? subtract(even, odd) : add(even, odd), 0};
+  }
+  const Fixed<N> even = multiply(at_c.cosine, cosine_t);
+  const Fixed<N> odd = multiply(at_c.sine, sine_t);
+  return {t.negative ? add(even, odd) : subtract(even, odd), 0};
+}
+
+constexpr int double_exponent_bias = 1023;
+constexpr int double_fraction_bits = 52;
+constexpr std::uint64_t double_fraction_mask = (std::uint64_t{1} << double_fraction_bits) - 1;
+
+struct DoubleParts {
+  bool negative;
+  int exponent;             // x = significand·2^(exponent − 52)
+  std::uint64_t significand;  // with its integer bit
+};
+
+DoubleParts split_double(double x) {
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+  const int biased = static_cast<int>((bits >> double_fraction_bits) & 0x7FF);
+  return {(bits >> 63) != 0, biased - double_exponent_bias,
+          (bits & double_fraction_mask) | (std::uint64_t{1} << double_fraction_bits)};
+}
+
+// arctan|x|: below 2^-7 relative to x; up to 1 through the table; above 1 as π/2 − arctan(1/x).
+template <int N>
+Approximation<N> arctangent_approximation(double x) {
+  const DoubleParts parts = split_double(x);
+  const Fixed<N> significand = fixed_from_scaled<N>(parts.significand, double_fraction_bits);
+  if (parts.exponent < -breakpoint_bits - 1) {
+    return odd_series_relative(arctangent_coefficients<N>, significand, parts.exponent);
+  }
+  const bool at_most_one =
+      parts.exponent < 0 || (parts.exponent == 0 && parts.significand == (std::uint64_t{1} << 52));
+  if (at_most_one) {
+    return {arctangent_fixed(shift_right(significand, -parts.exponent)), 0};
+  }
+  const Fixed<N> inverse = shift_right(reciprocal(significand), parts.exponent);
+  return {subtract(fixed_half_pi<N>(), arctangent_fixed(inverse)), 0};
+}
+
+// The 128-bit evaluation, and the 256-bit one when the first cannot decide the rounding.
+template <typename Evaluate>
+ExtendedReal correctly_rounded(Evaluate evaluate) {
+  const Rounded fast = evaluate(Evaluation::fast);
+  return fast.certain ? fast.value : evaluate(Evaluation::wide).value;
+}
+
+ExtendedReal sine_or_cosine_of(const ReducedArgument& r, Trig which) {
+  return correctly_rounded([&](Evaluation how) {
+    return which == Trig::sine ? sine_of_remainder(r.magnitude, r.scale, how)
+                               : cosine_of_remainder(r.magnitude, r.scale, how);
+  });
+}
+
+}  // namespace
+
+ReducedArgument reduce_argument(double x) {
+  const DoubleParts parts = split_double(x);
+  if (parts.exponent < -1) {  // |x| < 1/2: already the remainder
+    return {0, parts.negative, parts.significand, double_fraction_bits - parts.exponent};
+  }
+  // x·2^65 is an integer below 2^128 for 1/2 ≤ |x| < 2^63, and so is π₆₆/2 · 2^65.
+  const Uint128 scaled = Uint128{parts.significand}
+                         << (parts.exponent - double_fraction_bits + 65);
+  Uint128 quotient = scaled / reduction_pi_66;
+  Uint128 remainder = scaled - quotient * reduction_pi_66;
+  bool below = false;
+  if (remainder > reduction_pi_66 / 2) {  // the divisor is odd: no ties
+    ++quotient;
+    remainder = reduction_pi_66 - remainder;
+    below = true;
+  }
+  ReducedArgument reduced{static_cast<std::uint32_t>(quotient & 3), below, remainder, 65};
+  if (parts.negative) {  // −x = (−q)·π₆₆/2 − r
+    reduced.quadrant = (4 - reduced.quadrant) & 3;
+    reduced.negative = !reduced.negative;
+  }
+  return reduced;
+}
+
+Rounded sine_of_remainder(Uint128 magnitude, int scale, Evaluation how) {
+  return how == Evaluation::fast
+             ? round_to_extended(sine_or_cosine<fast_limbs>(magnitude, scale, Trig::sine))
+             : round_to_extended(sine_or_cosine<wide_limbs>(magnitude, scale, Trig::sine));
+}
+
+Rounded cosine_of_remainder(Uint128 magnitude, int scale, Evaluation how) {
+  return how == Evaluation::fast
+             ? round_to_extended(sine_or_cosine<fast_limbs>(magnitude, scale, Trig::cosine))
+             : round_to_extended(sine_or_cosine<wide_limbs>(magnitude, scale, Trig::cosine));
+}
+
+Rounded arctangent_of(double x, Evaluation how) {
+  return how == Evaluation::fast ? round_to_extended(arctangent_approximation<fast_limbs>(x))
+                                 : round_to_extended(arctangent_approximation<wide_limbs>(x));
+}
+
+// sin x by quadrant: sin r, cos r, −sin r, −cos r; sin r carries the sign of r.
+ExtendedReal sine(double x) {
+  const ReducedArgument r = reduce_argument(x);
+  const bool odd = (r.quadrant & 1) != 0;
+  ExtendedReal result = sine_or_cosine_of(r, odd ? Trig::cosine : Trig::sine);
+  result.negative = (r.quadrant >= 2) != (!odd && r.negative);
+  return result;
+}
+
+// cos x by quadrant: cos r, −sin r, −cos r, sin r.
+ExtendedReal cosine(double x) {
+  const ReducedArgument r = reduce_argument(x);
+  const bool odd = (r.quadrant & 1) != 0;
+  ExtendedReal result = sine_or_cosine_of(r, odd ? Trig::sine : Trig::cosine);
+  result.negative = (r.quadrant == 1 || r.quadrant == 2) != (odd && r.negative);
+  return result;
+}
+
+ExtendedReal arctangent_of_magnitude(double x) {
+  ExtendedReal result = correctly_rounded([x](Evaluation how) { return arctangent_of(x, how); });
+  result.negative = split_double(x).negative;
+  return result;
+}
+
+ExtendedReal half_pi() {
+  // π = 0xC90FDAA22168C234|C4C6…·2^-62: the bits after the 64th begin with 1, so to nearest
+  // the significand rounds up; halving changes only the exponent.
+  return {false, ExtendedReal::exponent_bias, 0xC90FDAA22168C235ULL};
+}
+
+}  // namespace duopit::numerics::software

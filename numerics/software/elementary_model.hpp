@@ -1,0 +1,58 @@
+// numerics/software/elementary_model.hpp — sine, cosine and arctangent of a 64-bit real as the
+// x87 unit's fsin, fcos and fpatan give them, computed in integers so that a host without the
+// unit gets the same extended results.
+//
+// The model: the sine and cosine instructions reduce their argument by the nearest multiple of
+// π/2 where π is rounded to 66 significant bits; the remainder is then exact, and the result is
+// its sine or cosine, correctly rounded to a 64-bit significand, chosen and signed by the
+// quadrant. The arctangent of (|x|, 1) is the correctly rounded arctangent of |x|.
+//
+// Only normal finite arguments, and |x| < 2^63 for the sine and cosine: zeros, denormals,
+// infinities, NaNs and the out-of-range case belong to the caller (numerics/elementary.cpp).
+// 64-bit hosts only (unsigned __int128).
+#pragma once
+
+#include <cstdint>
+
+#include "numerics/software/extended_real.hpp"
+
+namespace duopit::numerics::software {
+
+[[nodiscard]] ExtendedReal sine(double x);
+[[nodiscard]] ExtendedReal cosine(double x);
+// arctan(|x|), negated when x < 0: the unit's fpatan of (|x|, 1) with the caller's sign.
+[[nodiscard]] ExtendedReal arctangent_of_magnitude(double x);
+// π rounded to a 64-bit significand, to nearest, then halved: the unit's fldpi / 2.
+[[nodiscard]] ExtendedReal half_pi();
+
+// The pieces, exposed for their tests.
+
+// π rounded to 66 significant bits, as the integer π·2^64 rounded; the reduction uses it/2^65.
+inline constexpr unsigned __int128 reduction_pi_66 =
+    (static_cast<unsigned __int128>(0x3) << 64) | 0x243F6A8885A308D3ULL;
+
+// x = q·(π₆₆/2) + r with q the nearest integer; r is exact: ±magnitude·2^-scale.
+struct ReducedArgument {
+  std::uint32_t quadrant = 0;  // q mod 4
+  bool negative = false;       // sign of r
+  unsigned __int128 magnitude = 0;
+  int scale = 0;
+};
+[[nodiscard]] ReducedArgument reduce_argument(double x);
+
+// The evaluations behind the functions. `fast` works in 128-bit fixed point and gives up
+// (certain == false) when the value lies too near a rounding boundary for its error bound;
+// `wide` works in 256-bit fixed point, the fallback.
+enum class Evaluation { fast, wide };
+struct Rounded {
+  ExtendedReal value;
+  bool certain = false;  // the error bound proves `value` is the correctly rounded result
+};
+// sin(|r|) or cos(|r|) for |r| = magnitude·2^-scale ≤ π/4, correctly rounded to 64 bits.
+[[nodiscard]] Rounded sine_of_remainder(unsigned __int128 magnitude, int scale, Evaluation how);
+[[nodiscard]] Rounded cosine_of_remainder(unsigned __int128 magnitude, int scale,
+                                          Evaluation how);
+// arctan(|x|) correctly rounded to 64 bits, for a normal x.
+[[nodiscard]] Rounded arctangent_of(double x, Evaluation how);
+
+}  // namespace duopit::numerics::software
