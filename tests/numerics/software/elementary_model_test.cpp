@@ -1,0 +1,345 @@
+// The software sine, cosine and arctangent against MPFR: the constants, the exact argument
+// reduction, and correct rounding of the 128-bit evaluation and of its 256-bit fallback.
+#include "numerics/software/elementary_model.hpp"
+
+#include <gtest/gtest.h>
+#include <mpfr.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <random>
+
+#include "numerics/software/reference.hpp"
+
+namespace duopit::numerics::software {
+namespace {
+
+using testing::extended_of;
+using testing::from_bits;
+using testing::random_double;
+using testing::set_scaled;
+using Uint128 = unsigned __int128;
+
+// An MPFR number with a fixed precision, freed at scope end.
+class Big {
+ public:
+  explicit Big(mpfr_prec_t bits = 400) { mpfr_init2(value_, bits); }
+  Big(const Big&) = delete;
+  Big& operator=(const Big&) = delete;
+  ~Big() { mpfr_clear(value_); }
+  mpfr_ptr get() { return value_; }
+
+ private:
+  mpfr_t value_;
+};
+
+// π rounded to 66 significant bits, halved: the reduction's step, exactly.
+void set_reduction_step(mpfr_ptr target) {
+  Big pi(66);
+  mpfr_const_pi(pi.get(), MPFR_RNDN);
+  mpfr_div_2ui(target, pi.get(), 1, MPFR_RNDN);
+}
+
+struct ExactReduction {
+  std::uint32_t quadrant;
+  Big remainder;
+};
+
+// q = the integer nearest x/step and r = x − q·step, from the definition.
+void reduce_exactly(double x, ExactReduction& out) {
+  Big step;
+  set_reduction_step(step.get());
+  Big quotient;
+  mpfr_set_d(quotient.get(), x, MPFR_RNDN);
+  mpfr_div(quotient.get(), quotient.get(), step.get(), MPFR_RNDN);
+  mpfr_rint(quotient.get(), quotient.get(), MPFR_RNDN);
+  mpz_t q;
+  mpz_init(q);
+  mpfr_get_z(q, quotient.get(), MPFR_RNDN);
+  out.quadrant = static_cast<std::uint32_t>(mpz_fdiv_ui(q, 4));
+  mpz_clear(q);
+  mpfr_mul(quotient.get(), quotient.get(), step.get(), MPFR_RNDN);  // exact at 400 bits
+  mpfr_set_d(out.remainder.get(), x, MPFR_RNDN);
+  mpfr_sub(out.remainder.get(), out.remainder.get(), quotient.get(), MPFR_RNDN);
+}
+
+enum class Function { sine, cosine };
+
+// sin x or cos x as the model defines them, computed by MPFR from the exact reduction.
+ExtendedReal model_reference(Function function, double x) {
+  ExactReduction reduction{0, Big()};
+  reduce_exactly(x, reduction);
+  const std::uint32_t q = (reduction.quadrant + (function == Function::cosine ? 1 : 0)) % 4;
+  Big result(64);
+  if (q % 2 == 0) {
+    mpfr_sin(result.get(), reduction.remainder.get(), MPFR_RNDN);
+  } else {
+    mpfr_cos(result.get(), reduction.remainder.get(), MPFR_RNDN);
+  }
+  if (q >= 2) {
+    mpfr_neg(result.get(), result.get(), MPFR_RNDN);
+  }
+  return extended_of(result.get());
+}
+
+ExtendedReal reference_of_remainder(Function function, Uint128 magnitude, int scale) {
+  Big r;
+  set_scaled(r.get(), magnitude, scale, false);
+  Big result(64);
+  if (function == Function::sine) {
+    mpfr_sin(result.get(), r.get(), MPFR_RNDN);
+  } else {
+    mpfr_cos(result.get(), r.get(), MPFR_RNDN);
+  }
+  return extended_of(result.get());
+}
+
+ExtendedReal reference_arctangent(double x) {
+  Big argument(53);
+  mpfr_set_d(argument.get(), x, MPFR_RNDN);
+  mpfr_abs(argument.get(), argument.get(), MPFR_RNDN);
+  Big result(64);
+  mpfr_atan(result.get(), argument.get(), MPFR_RNDN);
+  return extended_of(result.get());
+}
+
+std::uint64_t announced_seed() {
+  const std::uint64_t seed = testing::seed_for_run();
+  std::printf("seed %llu (set DUOPIT_SEED to repeat)\n", static_cast<unsigned long long>(seed));
+  return seed;
+}
+
+Rounded remainder_function(Function function, Uint128 magnitude, int scale, Evaluation how) {
+  return function == Function::sine ? sine_of_remainder(magnitude, scale, how)
+                                    : cosine_of_remainder(magnitude, scale, how);
+}
+
+TEST(Constants, ReductionStepIsPiRoundedTo66BitsHalved) {
+  Big pi(66);
+  mpfr_const_pi(pi.get(), MPFR_RNDN);
+  Big ours(66);
+  set_scaled(ours.get(), reduction_pi_66, 64, false);
+  EXPECT_EQ(mpfr_cmp(pi.get(), ours.get()), 0);
+}
+
+TEST(Constants, HalfPiIsPiRoundedTo64BitsThenHalved) {
+  Big pi(64);
+  mpfr_const_pi(pi.get(), MPFR_RNDN);
+  mpfr_div_2ui(pi.get(), pi.get(), 1, MPFR_RNDN);
+  EXPECT_EQ(half_pi(), extended_of(pi.get()));
+}
+
+// Arguments from 1/2 (the first that may leave quadrant 0) up to just below 2^63.
+TEST(Reduction, NearestMultipleAndExactRemainder) {
+  std::mt19937_64 random(announced_seed());
+  for (int i = 0; i < 20000; ++i) {
+    const double x = random_double(random, -1, 62, true);
+    ExactReduction expected{0, Big()};
+    reduce_exactly(x, expected);
+    const ReducedArgument got = reduce_argument(x);
+    Big remainder;
+    set_scaled(remainder.get(), got.magnitude, got.scale, got.negative);
+    ASSERT_EQ(got.quadrant, expected.quadrant) << std::hexfloat << x;
+    ASSERT_EQ(mpfr_cmp(remainder.get(), expected.remainder.get()), 0) << std::hexfloat << x;
+  }
+}
+
+TEST(Reduction, SmallArgumentsAreTheirOwnRemainder) {
+  for (const double x : {from_bits(0x0010000000000000), 0x1p-60, -0.25, 0x1.fffffffffffffp-2}) {
+    const ReducedArgument got = reduce_argument(x);
+    Big remainder;
+    set_scaled(remainder.get(), got.magnitude, got.scale, got.negative);
+    EXPECT_EQ(got.quadrant, 0U);
+    EXPECT_EQ(mpfr_cmp_d(remainder.get(), x), 0) << std::hexfloat << x;
+  }
+}
+
+// Kinds of remainder |r| = magnitude·2^-scale the evaluation meets.
+struct RemainderKind {
+  const char* name;
+  int low_bits;   // magnitude has between low_bits and high_bits significant bits
+  int high_bits;
+  int low_scale;  // scale drawn from [low_scale, high_scale]
+  int high_scale;
+};
+constexpr RemainderKind remainder_kinds[] = {
+    {"after reduction, up to pi/4", 66, 66, 65, 65},
+    {"after reduction, tiny (near a multiple of pi/2)", 1, 58, 65, 65},
+    {"small argument, not reduced", 53, 53, 54, 1074},
+    {"below the first breakpoint", 53, 53, 60, 70},
+};
+
+Uint128 random_magnitude(std::mt19937_64& random, const RemainderKind& kind, int scale) {
+  const int bits = kind.low_bits + static_cast<int>(random() % (kind.high_bits - kind.low_bits + 1));
+  Uint128 magnitude = (Uint128{random()} << 64) | random();
+  magnitude = (magnitude >> (128 - bits)) | (Uint128{1} << (bits - 1));
+  // A remainder never exceeds half the step: about pi/4.
+  const Uint128 half_step = reduction_pi_66 / 2;
+  while (scale == 65 && magnitude > half_step) {
+    magnitude >>= 1;
+  }
+  return magnitude;
+}
+
+TEST(CorrectRounding, SineAndCosineOfRemainders) {
+  std::mt19937_64 random(announced_seed());
+  for (const RemainderKind& kind : remainder_kinds) {
+    int fast_undecided = 0;
+    for (int i = 0; i < 4000; ++i) {
+      const int scale =
+          kind.low_scale + static_cast<int>(random() % (kind.high_scale - kind.low_scale + 1));
+      const Uint128 magnitude = random_magnitude(random, kind, scale);
+      for (const Function function : {Function::sine, Function::cosine}) {
+        const ExtendedReal expected = reference_of_remainder(function, magnitude, scale);
+        const Rounded fast = remainder_function(function, magnitude, scale, Evaluation::fast);
+        const Rounded wide = remainder_function(function, magnitude, scale, Evaluation::wide);
+        fast_undecided += fast.certain ? 0 : 1;
+        if (fast.certain) {
+          ASSERT_EQ(fast.value, expected) << kind.name << " fast, i=" << i;
+        }
+        ASSERT_TRUE(wide.certain) << kind.name;
+        ASSERT_EQ(wide.value, expected) << kind.name << " wide, i=" << i;
+      }
+    }
+    EXPECT_EQ(fast_undecided, 0) << kind.name << ": a random value this near a boundary is "
+                                 << "a sign that the error bound has grown";
+  }
+}
+
+// At the breakpoints themselves and one unit of 2^-65 either side, the table entry is most
+// of the result.
+TEST(CorrectRounding, AtAndBesideBreakpoints) {
+  for (Uint128 k = 1; k <= 50; ++k) {
+    for (const Uint128 magnitude : {(k << 59) - 1, k << 59, (k << 59) + 1}) {
+      for (const Function function : {Function::sine, Function::cosine}) {
+        const ExtendedReal expected = reference_of_remainder(function, magnitude, 65);
+        for (const Evaluation how : {Evaluation::fast, Evaluation::wide}) {
+          const Rounded got = remainder_function(function, magnitude, 65, how);
+          ASSERT_TRUE(got.certain);
+          ASSERT_EQ(got.value, expected) << static_cast<int>(k);
+        }
+      }
+    }
+  }
+}
+
+// Values within 2^-12 of a unit of a rounding boundary, found in a random sample.
+TEST(CorrectRounding, NearMidpointsFoundBySearch) {
+  std::mt19937_64 random(announced_seed());
+  int found = 0;
+  for (int i = 0; i < 300000 && found < 40; ++i) {
+    const Uint128 magnitude = random_magnitude(random, remainder_kinds[0], 65);
+    Big r;
+    set_scaled(r.get(), magnitude, 65, false);
+    Big exact(200);
+    mpfr_sin(exact.get(), r.get(), MPFR_RNDN);
+    Big truncated(64);
+    mpfr_set(truncated.get(), exact.get(), MPFR_RNDZ);
+    Big fraction(200);  // the bits past the 64th, in units of the last place
+    mpfr_sub(fraction.get(), exact.get(), truncated.get(), MPFR_RNDN);
+    mpfr_mul_2si(fraction.get(), fraction.get(), 64 - mpfr_get_exp(truncated.get()), MPFR_RNDN);
+    mpfr_sub_d(fraction.get(), fraction.get(), 0.5, MPFR_RNDN);
+    mpfr_abs(fraction.get(), fraction.get(), MPFR_RNDN);
+    if (mpfr_cmp_ui_2exp(fraction.get(), 1, -12) > 0) {
+      continue;
+    }
+    ++found;
+    const ExtendedReal expected = extended_of(exact.get());
+    EXPECT_EQ(sine_of_remainder(magnitude, 65, Evaluation::fast).value, expected);
+    EXPECT_EQ(sine_of_remainder(magnitude, 65, Evaluation::wide).value, expected);
+  }
+  EXPECT_GE(found, 10);
+}
+
+struct ArgumentKind {
+  const char* name;
+  int low_exponent;
+  int high_exponent;
+};
+constexpr ArgumentKind arctangent_kinds[] = {
+    {"tiny", -1022, -8},      {"below the first breakpoint", -12, -8},
+    {"table", -7, -1},        {"around 1", -1, 0},
+    {"above 1", 0, 8},        {"huge", 9, 1023},
+};
+
+TEST(CorrectRounding, Arctangent) {
+  std::mt19937_64 random(announced_seed());
+  for (const ArgumentKind& kind : arctangent_kinds) {
+    for (int i = 0; i < 4000; ++i) {
+      const double x = random_double(random, kind.low_exponent, kind.high_exponent, true);
+      const ExtendedReal expected = reference_arctangent(x);
+      const Rounded fast = arctangent_of(x, Evaluation::fast);
+      const Rounded wide = arctangent_of(x, Evaluation::wide);
+      ASSERT_TRUE(fast.certain) << kind.name << std::hexfloat << " " << x;
+      ASSERT_EQ(fast.value, expected) << kind.name << std::hexfloat << " " << x;
+      ASSERT_TRUE(wide.certain) << kind.name;
+      ASSERT_EQ(wide.value, expected) << kind.name << std::hexfloat << " " << x;
+    }
+  }
+}
+
+TEST(CorrectRounding, ArctangentAtBreakpoints) {
+  for (int k = 1; k <= 64; ++k) {
+    for (const double x : {k / 64.0, 64.0 / k}) {
+      const ExtendedReal expected = reference_arctangent(x);
+      EXPECT_EQ(arctangent_of(x, Evaluation::fast).value, expected) << x;
+      EXPECT_EQ(arctangent_of(x, Evaluation::wide).value, expected) << x;
+    }
+  }
+}
+
+struct NamedArgument {
+  const char* name;
+  std::uint64_t bits;
+};
+constexpr NamedArgument trig_arguments[] = {
+    {"smallest normal", 0x0010000000000000},
+    {"2^-30", 0x3E10000000000000},
+    {"-2^-7", 0xBF80000000000000},
+    {"double nearest pi/4", 0x3FE921FB54442D18},
+    {"double nearest pi/2", 0x3FF921FB54442D18},
+    {"double above pi/2", 0x3FF921FB54442D19},
+    {"double nearest pi", 0x400921FB54442D18},
+    {"double nearest -3pi/2", 0xC012D97C7F3321D2},
+    {"double nearest 2pi", 0x401921FB54442D18},
+    {"1e6", 0x412E848000000000},
+    {"2^62", 0x43D0000000000000},
+    {"2^63 - 2^11", 0x43DFFFFFFFFFFFFF},
+    {"-(2^63 - 2^11)", 0xC3DFFFFFFFFFFFFF},
+};
+
+TEST(Functions, SineAndCosineAtNamedArguments) {
+  for (const NamedArgument& a : trig_arguments) {
+    const double x = from_bits(a.bits);
+    EXPECT_EQ(sine(x), model_reference(Function::sine, x)) << a.name;
+    EXPECT_EQ(cosine(x), model_reference(Function::cosine, x)) << a.name;
+  }
+}
+
+// Below 2^-32, sin x = x(1 − x²/6…) and cos x = 1 − x²/2 both round to their first term.
+TEST(Functions, TinyArgumentsGiveTheArgumentAndOne) {
+  for (const double x : {from_bits(0x0010000000000000), -0x1p-500, 0x1.234567p-40}) {
+    Big value;
+    mpfr_set_d(value.get(), x, MPFR_RNDN);
+    const ExtendedReal exact_x = extended_of(value.get());
+    EXPECT_EQ(sine(x), exact_x) << x;
+    EXPECT_EQ(arctangent_of_magnitude(x), exact_x) << x;
+    EXPECT_EQ(cosine(x), (ExtendedReal{false, ExtendedReal::exponent_bias, 1ULL << 63})) << x;
+  }
+}
+
+TEST(Functions, ArctangentAtNamedArguments) {
+  Big quarter_pi(64);
+  mpfr_const_pi(quarter_pi.get(), MPFR_RNDN);
+  mpfr_div_2ui(quarter_pi.get(), quarter_pi.get(), 2, MPFR_RNDN);
+  ExtendedReal minus_quarter_pi = extended_of(quarter_pi.get());
+  minus_quarter_pi.negative = true;
+  EXPECT_EQ(arctangent_of_magnitude(1.0), extended_of(quarter_pi.get()));
+  EXPECT_EQ(arctangent_of_magnitude(-1.0), minus_quarter_pi);
+  // Beyond 2^65, π/2 − 1/x rounds to π/2.
+  EXPECT_EQ(arctangent_of_magnitude(0x1p70), half_pi());
+  EXPECT_EQ(arctangent_of_magnitude(from_bits(0x7FEFFFFFFFFFFFFF)), half_pi());
+}
+
+}  // namespace
+}  // namespace duopit::numerics::software
