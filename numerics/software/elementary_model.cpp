@@ -41,11 +41,13 @@ constexpr Fixed<N> fixed_half_pi() {
 }
 
 // Step 1: series coefficients. Degree in s = t² for |t| ≤ 2^-7 (s ≤ 2^-14), so that the first
-// omitted term lies below 2^-130 at 128 bits and below 2^-260 at 256 bits.
+// omitted term, relative to the result, lies below 2^-130 at 128 bits and below 2^-256 at 256
+// bits: s^7/15!·t < 2^-145 and s^7/14! < 2^-134 for the sine and cosine at degree 6,
+// s^9/19 < 2^-130 for the arctangent at degree 8.
 template <int N>
-constexpr int trig_degree = N == fast_limbs ? 7 : 12;
+constexpr int trig_degree = N == fast_limbs ? 6 : 12;
 template <int N>
-constexpr int arctangent_degree = N == fast_limbs ? 9 : 18;
+constexpr int arctangent_degree = N == fast_limbs ? 8 : 18;
 
 // sin(t)/t = Σ (−1)^n s^n/(2n+1)!
 template <int N>

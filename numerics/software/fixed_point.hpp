@@ -31,6 +31,15 @@ constexpr Fixed<N> fixed_one() {
   return one;
 }
 
+// The two-limb numbers of the common case, as one 128-bit integer: the compiler then emits
+// add-with-carry pairs and double shifts instead of a loop over limbs.
+constexpr Uint128 as_integer(const Fixed<2>& a) {
+  return (Uint128{a.limb[1]} << 64) | a.limb[0];
+}
+constexpr Fixed<2> from_integer(Uint128 v) {
+  return Fixed<2>{{static_cast<std::uint64_t>(v), static_cast<std::uint64_t>(v >> 64)}};
+}
+
 template <int N>
 constexpr bool is_zero(const Fixed<N>& a) {
   for (const std::uint64_t limb : a.limb) {
@@ -43,6 +52,9 @@ constexpr bool is_zero(const Fixed<N>& a) {
 
 template <int N>
 constexpr bool less(const Fixed<N>& a, const Fixed<N>& b) {
+  if constexpr (N == 2) {
+    return as_integer(a) < as_integer(b);
+  }
   for (int i = N - 1; i >= 0; --i) {
     if (a.limb[i] != b.limb[i]) {
       return a.limb[i] < b.limb[i];
@@ -53,6 +65,9 @@ constexpr bool less(const Fixed<N>& a, const Fixed<N>& b) {
 
 template <int N>
 constexpr Fixed<N> add(const Fixed<N>& a, const Fixed<N>& b) {
+  if constexpr (N == 2) {
+    return from_integer(as_integer(a) + as_integer(b));
+  }
   Fixed<N> sum;
   std::uint64_t carry = 0;
   for (int i = 0; i < N; ++i) {
@@ -65,6 +80,9 @@ constexpr Fixed<N> add(const Fixed<N>& a, const Fixed<N>& b) {
 
 template <int N>
 constexpr Fixed<N> subtract(const Fixed<N>& a, const Fixed<N>& b) {
+  if constexpr (N == 2) {
+    return from_integer(as_integer(a) - as_integer(b));
+  }
   Fixed<N> difference;
   std::uint64_t borrow = 0;
   for (int i = 0; i < N; ++i) {
@@ -90,6 +108,16 @@ constexpr SignedFixed<N> difference_of(const Fixed<N>& a, const Fixed<N>& b) {
 // a·b, truncated to 64N−2 fraction bits: bits 64N−2 up of the 128N-bit integer product.
 template <int N>
 constexpr Fixed<N> multiply(const Fixed<N>& a, const Fixed<N>& b) {
+  if constexpr (N == 2) {  // the common case, written out: four products and their carries
+    const Uint128 low = Uint128{a.limb[0]} * b.limb[0];
+    const Uint128 cross_a = Uint128{a.limb[0]} * b.limb[1];
+    const Uint128 cross_b = Uint128{a.limb[1]} * b.limb[0];
+    const Uint128 high = Uint128{a.limb[1]} * b.limb[1];
+    const Uint128 middle = (low >> 64) + static_cast<std::uint64_t>(cross_a) +
+                           static_cast<std::uint64_t>(cross_b);  // product bits 64 up
+    const Uint128 top = high + (cross_a >> 64) + (cross_b >> 64) + (middle >> 64);
+    return from_integer((top << 2) | (static_cast<std::uint64_t>(middle) >> 62));
+  }
   std::array<std::uint64_t, 2 * N> product{};
   for (int i = 0; i < N; ++i) {
     std::uint64_t carry = 0;
@@ -135,6 +163,9 @@ constexpr Fixed<N> divide_small(const Fixed<N>& a, std::uint64_t k) {
 
 template <int N>
 constexpr Fixed<N> shift_right(const Fixed<N>& a, int count) {
+  if constexpr (N == 2) {
+    return count >= 128 ? Fixed<2>{} : from_integer(as_integer(a) >> count);
+  }
   Fixed<N> shifted;
   if (count >= 64 * N) {
     return shifted;
@@ -153,6 +184,9 @@ constexpr Fixed<N> shift_right(const Fixed<N>& a, int count) {
 
 template <int N>
 constexpr Fixed<N> shift_left(const Fixed<N>& a, int count) {
+  if constexpr (N == 2) {
+    return count >= 128 ? Fixed<2>{} : from_integer(as_integer(a) << count);
+  }
   Fixed<N> shifted;
   if (count >= 64 * N) {
     return shifted;
