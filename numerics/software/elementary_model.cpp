@@ -23,10 +23,14 @@ constexpr int fast_limbs = 2;
 constexpr int wide_limbs = 4;
 constexpr int table_limbs = 5;  // tables are built with a limb to spare, then truncated
 
-// Bound on the error of every evaluation below, in units of its last fraction bit. Each table
-// entry, coefficient and product contributes at most a unit or two and the reciprocal a few
-// more; the tests measure the largest error against a 256-bit reference, far below this.
-constexpr std::uint64_t error_bound_ulps = 64;
+// Bound on the error of every evaluation below, in units of its last fraction bit
+// (fast_error_bound in the header). The longest chain (the sine of a remainder beyond the
+// first breakpoint) has fourteen products of five units each at 128 bits (one at 256), table
+// entries and coefficients of a unit or two, the short series steps well below a unit, and
+// the reciprocal in the arctangent a few units more: under 100 units, so 256 leaves room, and
+// still only one value in 2^45 or so lies near enough to a rounding boundary to need the
+// 256-bit evaluation.
+constexpr std::uint64_t error_bound_ulps = fast_error_bound;
 
 // π/4 as a 320-bit binary fraction, most significant limb last.
 constexpr std::array<std::uint64_t, 5> quarter_pi_fraction = {
@@ -82,11 +86,25 @@ constexpr auto arctangent_coefficients = [] {
 }();
 
 // Σ (−1)^n c[n] s^n by Horner's rule. Every partial sum stays positive (s·c[n+1] < c[n]), so
-// unsigned arithmetic suffices.
+// unsigned arithmetic suffices. At 128 bits the partial sums from s^5 up weigh at most
+// s^5 ≤ 2^-70 in the result, so the 62 fraction bits of one limb carry them (their error,
+// three units of 2^-62, reaches the result below 2^-130); those steps multiply single limbs.
+constexpr std::size_t first_short_step = 5;
+
 template <int N, std::size_t K>
 constexpr Fixed<N> alternating_series(const std::array<Fixed<N>, K>& c, const Fixed<N>& s) {
-  Fixed<N> sum = c[K - 1];
-  for (std::size_t n = K - 1; n-- > 0;) {
+  std::size_t n = K - 1;
+  Fixed<N> sum = c[n];
+  if constexpr (N == fast_limbs && K - 1 > first_short_step) {
+    const std::uint64_t s_top = s.limb[1];
+    std::uint64_t short_sum = c[n].limb[1];
+    while (n > first_short_step) {
+      --n;
+      short_sum = c[n].limb[1] - static_cast<std::uint64_t>((Uint128{s_top} * short_sum) >> 62);
+    }
+    sum = Fixed<N>{{0, short_sum}};
+  }
+  while (n-- > 0) {
     sum = subtract(c[n], multiply(s, sum));
   }
   return sum;
@@ -339,6 +357,9 @@ ExtendedReal sine_or_cosine_of(const ReducedArgument& r, Trig which) {
   });
 }
 
+// ⌊2^128/π₆₆⌋, below 2^64.
+constexpr std::uint64_t inverse_pi_66 = static_cast<std::uint64_t>(~Uint128{0} / reduction_pi_66);
+
 }  // namespace
 
 ReducedArgument reduce_argument(double x) {
@@ -349,8 +370,14 @@ ReducedArgument reduce_argument(double x) {
   // x·2^65 is an integer below 2^128 for 1/2 ≤ |x| < 2^63, and so is π₆₆/2 · 2^65.
   const Uint128 scaled = Uint128{parts.significand}
                          << (parts.exponent - double_fraction_bits + 65);
-  Uint128 quotient = scaled / reduction_pi_66;
+  // The quotient from the top limb times 2^128/π₆₆ falls short by at most 3 (the dropped low
+  // limb, the truncated reciprocal, the truncated product); the remainder then makes it up.
+  Uint128 quotient = (Uint128{static_cast<std::uint64_t>(scaled >> 64)} * inverse_pi_66) >> 64;
   Uint128 remainder = scaled - quotient * reduction_pi_66;
+  while (remainder >= reduction_pi_66) {
+    remainder -= reduction_pi_66;
+    ++quotient;
+  }
   bool below = false;
   if (remainder > reduction_pi_66 / 2) {  // the divisor is odd: no ties
     ++quotient;
@@ -380,6 +407,24 @@ Rounded cosine_of_remainder(Uint128 magnitude, int scale, Evaluation how) {
 Rounded arctangent_of(double x, Evaluation how) {
   return how == Evaluation::fast ? round_to_extended(arctangent_approximation<fast_limbs>(x))
                                  : round_to_extended(arctangent_approximation<wide_limbs>(x));
+}
+
+namespace {
+Unrounded unrounded_of(const Approximation<fast_limbs>& a) {
+  return {as_integer(a.value), a.exponent};
+}
+}  // namespace
+
+Unrounded unrounded_sine_of_remainder(Uint128 magnitude, int scale) {
+  return unrounded_of(sine_or_cosine<fast_limbs>(magnitude, scale, Trig::sine));
+}
+
+Unrounded unrounded_cosine_of_remainder(Uint128 magnitude, int scale) {
+  return unrounded_of(sine_or_cosine<fast_limbs>(magnitude, scale, Trig::cosine));
+}
+
+Unrounded unrounded_arctangent(double x) {
+  return unrounded_of(arctangent_approximation<fast_limbs>(x));
 }
 
 // sin x by quadrant: sin r, cos r, −sin r, −cos r; sin r carries the sign of r.

@@ -55,4 +55,15 @@ struct Rounded {
 // arctan(|x|) correctly rounded to 64 bits, for a normal x.
 [[nodiscard]] Rounded arctangent_of(double x, Evaluation how);
 
+// The 128-bit evaluations before rounding, value·2^(exponent − 126), and the bound on their
+// error in units of 2^(exponent − 126): for the tests that measure the error.
+struct Unrounded {
+  unsigned __int128 value = 0;
+  int exponent = 0;
+};
+inline constexpr std::uint64_t fast_error_bound = 256;
+[[nodiscard]] Unrounded unrounded_sine_of_remainder(unsigned __int128 magnitude, int scale);
+[[nodiscard]] Unrounded unrounded_cosine_of_remainder(unsigned __int128 magnitude, int scale);
+[[nodiscard]] Unrounded unrounded_arctangent(double x);
+
 }  // namespace duopit::numerics::software

@@ -106,14 +106,17 @@ constexpr SignedFixed<N> difference_of(const Fixed<N>& a, const Fixed<N>& b) {
 }
 
 // a·b, truncated to 64N−2 fraction bits: bits 64N−2 up of the 128N-bit integer product.
+// Below the true product by less than one unit (five for two limbs).
 template <int N>
 constexpr Fixed<N> multiply(const Fixed<N>& a, const Fixed<N>& b) {
-  if constexpr (N == 2) {  // the common case, written out: four products and their carries
-    const Uint128 low = Uint128{a.limb[0]} * b.limb[0];
+  if constexpr (N == 2) {
+    // The common case, written out, and without the product of the two low limbs: it is
+    // below 2^128 and so moves the result by less than 4 units (the caller's error bound
+    // counts 5 units per product).
     const Uint128 cross_a = Uint128{a.limb[0]} * b.limb[1];
     const Uint128 cross_b = Uint128{a.limb[1]} * b.limb[0];
     const Uint128 high = Uint128{a.limb[1]} * b.limb[1];
-    const Uint128 middle = (low >> 64) + static_cast<std::uint64_t>(cross_a) +
+    const Uint128 middle = Uint128{static_cast<std::uint64_t>(cross_a)} +
                            static_cast<std::uint64_t>(cross_b);  // product bits 64 up
     const Uint128 top = high + (cross_a >> 64) + (cross_b >> 64) + (middle >> 64);
     return from_integer((top << 2) | (static_cast<std::uint64_t>(middle) >> 62));

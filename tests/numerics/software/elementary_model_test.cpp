@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <mpfr.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <random>
@@ -285,6 +286,58 @@ TEST(CorrectRounding, ArctangentAtBreakpoints) {
       EXPECT_EQ(arctangent_of(x, Evaluation::fast).value, expected) << x;
       EXPECT_EQ(arctangent_of(x, Evaluation::wide).value, expected) << x;
     }
+  }
+}
+
+// |approximation − exact| in units of the approximation's last bit.
+double error_in_units(const Unrounded& approximation, mpfr_srcptr exact) {
+  Big difference;
+  set_scaled(difference.get(), approximation.value, 126 - approximation.exponent, false);
+  mpfr_sub(difference.get(), difference.get(), exact, MPFR_RNDN);
+  mpfr_mul_2si(difference.get(), difference.get(), 126 - approximation.exponent, MPFR_RNDN);
+  mpfr_abs(difference.get(), difference.get(), MPFR_RNDN);
+  return mpfr_get_d(difference.get(), MPFR_RNDN);
+}
+
+// The rounding is only as sound as the error bound: the largest error seen must stay well
+// inside it.
+TEST(ErrorBound, SineAndCosineStayFarInsideTheBound) {
+  std::mt19937_64 random(announced_seed());
+  for (const RemainderKind& kind : remainder_kinds) {
+    double largest = 0;
+    for (int i = 0; i < 4000; ++i) {
+      const int scale =
+          kind.low_scale + static_cast<int>(random() % (kind.high_scale - kind.low_scale + 1));
+      const Uint128 magnitude = random_magnitude(random, kind, scale);
+      Big r;
+      set_scaled(r.get(), magnitude, scale, false);
+      Big exact;
+      mpfr_sin(exact.get(), r.get(), MPFR_RNDN);
+      largest = std::max(largest, error_in_units(unrounded_sine_of_remainder(magnitude, scale),
+                                                 exact.get()));
+      mpfr_cos(exact.get(), r.get(), MPFR_RNDN);
+      largest = std::max(largest, error_in_units(unrounded_cosine_of_remainder(magnitude, scale),
+                                                 exact.get()));
+    }
+    std::printf("%-48s largest error %.1f units\n", kind.name, largest);
+    EXPECT_LE(largest, fast_error_bound / 4) << kind.name;
+  }
+}
+
+TEST(ErrorBound, ArctangentStaysFarInsideTheBound) {
+  std::mt19937_64 random(announced_seed());
+  for (const ArgumentKind& kind : arctangent_kinds) {
+    double largest = 0;
+    for (int i = 0; i < 4000; ++i) {
+      const double x = random_double(random, kind.low_exponent, kind.high_exponent, false);
+      Big argument(53);
+      mpfr_set_d(argument.get(), x, MPFR_RNDN);
+      Big exact;
+      mpfr_atan(exact.get(), argument.get(), MPFR_RNDN);
+      largest = std::max(largest, error_in_units(unrounded_arctangent(x), exact.get()));
+    }
+    std::printf("%-28s largest error %.1f units\n", kind.name, largest);
+    EXPECT_LE(largest, fast_error_bound / 4) << kind.name;
   }
 }
 
