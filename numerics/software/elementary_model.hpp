@@ -4,8 +4,9 @@
 //
 // The model: the sine and cosine instructions reduce their argument by the nearest multiple of
 // π/2 where π is rounded to 66 significant bits; the remainder is then exact, and the result is
-// its sine or cosine, correctly rounded to a 64-bit significand, chosen and signed by the
-// quadrant. The arctangent of (|x|, 1) is the correctly rounded arctangent of |x|.
+// its sine or cosine, chosen and signed by the quadrant, rounded to a 64-bit significand: the
+// cosine correctly, the sine after the unit's own small, smooth relative error is applied
+// (unit_sine_error). The arctangent of (|x|, 1) is the correctly rounded arctangent of |x|.
 //
 // Only normal finite arguments, and |x| < 2^63 for the sine and cosine: zeros, denormals,
 // infinities, NaNs and the out-of-range case belong to the caller (numerics/elementary.cpp).
@@ -40,6 +41,10 @@ struct ReducedArgument {
 };
 [[nodiscard]] ReducedArgument reduce_argument(double x);
 
+// The unit's own relative error in its sine of the remainder |r| = magnitude·2^-scale, in
+// units of 2^-79: the sine functions round sin|r|·(1 + this·2^-79).
+[[nodiscard]] std::int32_t unit_sine_error(unsigned __int128 magnitude, int scale);
+
 // The evaluations behind the functions. `fast` works in 128-bit fixed point and gives up
 // (certain == false) when the value lies too near a rounding boundary for its error bound;
 // `wide` works in 256-bit fixed point, the fallback.
@@ -48,8 +53,10 @@ struct Rounded {
   ExtendedReal value;
   bool certain = false;  // the error bound proves `value` is the correctly rounded result
 };
-// sin(|r|) or cos(|r|) for |r| = magnitude·2^-scale ≤ π/4, correctly rounded to 64 bits.
-[[nodiscard]] Rounded sine_of_remainder(unsigned __int128 magnitude, int scale, Evaluation how);
+// sin(|r|)·(1 + relative_error·2^-79) or cos(|r|) for |r| = magnitude·2^-scale ≤ π/4,
+// correctly rounded to 64 bits.
+[[nodiscard]] Rounded sine_of_remainder(unsigned __int128 magnitude, int scale, Evaluation how,
+                                        std::int32_t relative_error = 0);
 [[nodiscard]] Rounded cosine_of_remainder(unsigned __int128 magnitude, int scale,
                                           Evaluation how);
 // arctan(|x|) correctly rounded to 64 bits, for a normal x.

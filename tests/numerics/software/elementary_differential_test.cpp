@@ -33,14 +33,16 @@ struct Range {
 
 constexpr double two_pi = 6.283185307179586;
 
-// The arctangent takes the ratios the bearing rule can form: any double, both signs.
+// With the unit's own sine error modelled, about 99.7% of sines and cosines come out
+// identical, 98.7% to 99.9% of arctangents. The arctangent takes the ratios the bearing rule
+// can form: any double, both signs.
 constexpr Range ranges[] = {
-    {"sine, one turn", UnitFunction::sine, Spread::uniform, 0, two_pi, 0.98},
-    {"cosine, one turn", UnitFunction::cosine, Spread::uniform, 0, two_pi, 0.98},
-    {"sine, 3000 turns", UnitFunction::sine, Spread::uniform, two_pi, 3000 * two_pi, 0.98},
-    {"cosine, 3000 turns", UnitFunction::cosine, Spread::uniform, two_pi, 3000 * two_pi, 0.98},
-    {"sine, up to 2^63", UnitFunction::sine, Spread::by_exponent, 15, 62, 0.98},
-    {"cosine, up to 2^63", UnitFunction::cosine, Spread::by_exponent, 15, 62, 0.98},
+    {"sine, one turn", UnitFunction::sine, Spread::uniform, 0, two_pi, 0.993},
+    {"cosine, one turn", UnitFunction::cosine, Spread::uniform, 0, two_pi, 0.993},
+    {"sine, 3000 turns", UnitFunction::sine, Spread::uniform, two_pi, 3000 * two_pi, 0.993},
+    {"cosine, 3000 turns", UnitFunction::cosine, Spread::uniform, two_pi, 3000 * two_pi, 0.993},
+    {"sine, up to 2^63", UnitFunction::sine, Spread::by_exponent, 15, 62, 0.993},
+    {"cosine, up to 2^63", UnitFunction::cosine, Spread::by_exponent, 15, 62, 0.993},
     {"arctangent, near 1", UnitFunction::arctangent, Spread::by_exponent, -8, 8, 0.98},
     {"arctangent, any ratio", UnitFunction::arctangent, Spread::by_exponent, -1022, 1023, 0.98},
 };

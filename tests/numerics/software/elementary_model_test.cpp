@@ -66,14 +66,21 @@ void reduce_exactly(double x, ExactReduction& out) {
 
 enum class Function { sine, cosine };
 
-// sin x or cos x as the model defines them, computed by MPFR from the exact reduction.
+// sin x or cos x as the model defines them, computed by MPFR from the exact reduction: the
+// sine of the remainder carries the unit's relative error before the rounding.
 ExtendedReal model_reference(Function function, double x) {
   ExactReduction reduction{0, Big()};
   reduce_exactly(x, reduction);
   const std::uint32_t q = (reduction.quadrant + (function == Function::cosine ? 1 : 0)) % 4;
   Big result(64);
   if (q % 2 == 0) {
-    mpfr_sin(result.get(), reduction.remainder.get(), MPFR_RNDN);
+    const ReducedArgument r = reduce_argument(x);
+    Big exact;
+    mpfr_sin(exact.get(), reduction.remainder.get(), MPFR_RNDN);
+    Big error;
+    mpfr_mul_si(error.get(), exact.get(), unit_sine_error(r.magnitude, r.scale), MPFR_RNDN);
+    mpfr_div_2ui(error.get(), error.get(), 79, MPFR_RNDN);
+    mpfr_add(result.get(), exact.get(), error.get(), MPFR_RNDN);
   } else {
     mpfr_cos(result.get(), reduction.remainder.get(), MPFR_RNDN);
   }
@@ -204,6 +211,33 @@ TEST(CorrectRounding, SineAndCosineOfRemainders) {
     }
     EXPECT_EQ(fast_undecided, 0) << kind.name << ": a random value this near a boundary is "
                                  << "a sign that the error bound has grown";
+  }
+}
+
+// The sine rounded after a relative error of ±adjustment·2^-79, as the unit's sine is.
+TEST(CorrectRounding, SineWithARelativeError) {
+  std::mt19937_64 random(announced_seed());
+  for (int i = 0; i < 20000; ++i) {
+    const RemainderKind& kind = remainder_kinds[i % 4];
+    const int scale =
+        kind.low_scale + static_cast<int>(random() % (kind.high_scale - kind.low_scale + 1));
+    const Uint128 magnitude = random_magnitude(random, kind, scale);
+    const std::int32_t adjustment = static_cast<std::int32_t>(random() % 4001) - 2000;
+    Big r;
+    set_scaled(r.get(), magnitude, scale, false);
+    Big exact;
+    mpfr_sin(exact.get(), r.get(), MPFR_RNDN);
+    Big adjusted;
+    mpfr_mul_si(adjusted.get(), exact.get(), adjustment, MPFR_RNDN);
+    mpfr_div_2ui(adjusted.get(), adjusted.get(), 79, MPFR_RNDN);
+    mpfr_add(adjusted.get(), adjusted.get(), exact.get(), MPFR_RNDN);
+    const ExtendedReal expected = extended_of(adjusted.get());
+    const Rounded fast = sine_of_remainder(magnitude, scale, Evaluation::fast, adjustment);
+    const Rounded wide = sine_of_remainder(magnitude, scale, Evaluation::wide, adjustment);
+    if (fast.certain) {
+      ASSERT_EQ(fast.value, expected) << kind.name << ", adjustment " << adjustment;
+    }
+    ASSERT_EQ(wide.value, expected) << kind.name << ", adjustment " << adjustment;
   }
 }
 
