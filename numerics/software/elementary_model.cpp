@@ -32,18 +32,6 @@ constexpr int table_limbs = 5;  // tables are built with a limb to spare, then t
 // 256-bit evaluation.
 constexpr std::uint64_t error_bound_ulps = fast_error_bound;
 
-// π/4 as a 320-bit binary fraction, most significant limb last.
-constexpr std::array<std::uint64_t, 5> quarter_pi_fraction = {
-    0x514A08798E3404DDULL, 0x020BBEA63B139B22ULL, 0x29024E088A67CC74ULL,
-    0xC4C6628B80DC1CD1ULL, 0xC90FDAA22168C234ULL};
-
-template <int N>
-constexpr Fixed<N> fixed_half_pi() {
-  Fixed<table_limbs> pi;  // the fraction read with two integer bits is π
-  pi.limb = quarter_pi_fraction;
-  return narrow<N>(shift_right(pi, 1));
-}
-
 // Step 1: series coefficients. Degree in s = t² for |t| ≤ 2^-7 (s ≤ 2^-14), so that the first
 // omitted term, relative to the result, lies below 2^-130 at 128 bits and below 2^-256 at 256
 // bits: s^7/15!·t < 2^-145 and s^7/14! < 2^-134 for the sine and cosine at degree 6,
@@ -365,7 +353,10 @@ DoubleParts split_double(double x) {
           (bits & double_fraction_mask) | (std::uint64_t{1} << double_fraction_bits)};
 }
 
-// arctan|x|: below 2^-7 relative to x; up to 1 through the table; above 1 as π/2 − arctan(1/x).
+// arctan|x|: below 2^-7 relative to x; up to 1 through the table; above 1 as π₆₆/2 − arctan(1/x),
+// as the unit computes it, with the same π rounded to 66 bits that its sine reduces by.
+// That π/2 lies 2^-68.75 below the true one, which decides the rounding of one result in
+// fifty above 1.
 template <int N>
 Approximation<N> arctangent_approximation(double x) {
   const DoubleParts parts = split_double(x);
@@ -379,7 +370,8 @@ Approximation<N> arctangent_approximation(double x) {
     return {arctangent_fixed(shift_right(significand, -parts.exponent)), 0};
   }
   const Fixed<N> inverse = shift_right(reciprocal(significand), parts.exponent);
-  return {subtract(fixed_half_pi<N>(), arctangent_fixed(inverse)), 0};
+  const Fixed<N> half_pi_66 = fixed_from_scaled<N>(reduction_pi_66, 65);
+  return {subtract(half_pi_66, arctangent_fixed(inverse)), 0};
 }
 
 // The 128-bit evaluation, and the 256-bit one when the first cannot decide the rounding.

@@ -6,7 +6,9 @@
 // π/2 where π is rounded to 66 significant bits; the remainder is then exact, and the result is
 // its sine or cosine, chosen and signed by the quadrant, rounded to a 64-bit significand: the
 // cosine correctly, the sine after the unit's own small, smooth relative error is applied
-// (unit_sine_error). The arctangent of (|x|, 1) is the correctly rounded arctangent of |x|.
+// (unit_sine_error). The arctangent of (|x|, 1) is the correctly rounded arctangent of |x| up
+// to 1, and above 1 the correctly rounded π₆₆/2 − arctan(1/|x|), with the same π rounded to
+// 66 bits.
 //
 // Only normal finite arguments, and |x| < 2^63 for the sine and cosine: zeros, denormals,
 // infinities, NaNs and the out-of-range case belong to the caller (numerics/elementary.cpp).
@@ -21,7 +23,7 @@ namespace duopit::numerics::software {
 
 [[nodiscard]] ExtendedReal sine(double x);
 [[nodiscard]] ExtendedReal cosine(double x);
-// arctan(|x|), negated when x < 0: the unit's fpatan of (|x|, 1) with the caller's sign.
+// arctan|x|, negated when x < 0: the unit's fpatan of (|x|, 1) with the caller's sign.
 [[nodiscard]] ExtendedReal arctangent_of_magnitude(double x);
 // π rounded to a 64-bit significand, to nearest, then halved: the unit's fldpi / 2.
 [[nodiscard]] ExtendedReal half_pi();
@@ -59,7 +61,7 @@ struct Rounded {
                                         std::int32_t relative_error = 0);
 [[nodiscard]] Rounded cosine_of_remainder(unsigned __int128 magnitude, int scale,
                                           Evaluation how);
-// arctan(|x|) correctly rounded to 64 bits, for a normal x.
+// arctan|x| (π₆₆/2 − arctan(1/|x|) above 1) correctly rounded to 64 bits, for a normal x.
 [[nodiscard]] Rounded arctangent_of(double x, Evaluation how);
 
 // The 128-bit evaluations before rounding, value·2^(exponent − 126), and the bound on their
