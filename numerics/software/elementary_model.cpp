@@ -120,18 +120,19 @@ constexpr SineCosine<table_limbs> taylor_sine_cosine(const Fixed<table_limbs>& a
   return {subtract(sums[1], sums[3]), subtract(sums[0], sums[2])};
 }
 
-// arctan(k/64) by Euler's series Σ t_n, t_0 = x/(1+x²), t_n = t_{n−1}·(2n/(2n+1))·x²/(1+x²),
-// whose ratio is at most 1/2 and whose terms are rational in k.
-constexpr Fixed<table_limbs> euler_arctangent(std::uint64_t k) {
-  const std::uint64_t denominator = (std::uint64_t{1} << (2 * breakpoint_bits)) + k * k;
-  Fixed<table_limbs> term = multiply_small(
-      divide_small(fixed_one<table_limbs>(), denominator), k << breakpoint_bits);
-  Fixed<table_limbs> sum = term;
-  for (std::uint64_t n = 1; !is_zero(term); ++n) {
-    term = multiply_small(divide_small(term, (2 * n + 1) * denominator), 2 * n * k * k);
-    sum = add(sum, term);
+// arctan(64/d) for d ≥ 4096 by its Taylor series Σ (−1)^n y^(2n+1)/(2n+1), y = 64/d.
+constexpr Fixed<table_limbs> arctangent_of_ratio(std::uint64_t d) {
+  constexpr std::uint64_t numerator = std::uint64_t{1} << breakpoint_bits;
+  Fixed<table_limbs> power = multiply_small(divide_small(fixed_one<table_limbs>(), d), numerator);
+  Fixed<table_limbs> positive;
+  Fixed<table_limbs> negative;
+  for (std::uint64_t n = 0; !is_zero(power); ++n) {
+    Fixed<table_limbs>& sum = n % 2 == 0 ? positive : negative;
+    sum = add(sum, divide_small(power, 2 * n + 1));
+    power = multiply_small(divide_small(multiply_small(divide_small(power, d), numerator), d),
+                           numerator);
   }
-  return sum;
+  return subtract(positive, negative);
 }
 
 template <int N>
@@ -141,19 +142,34 @@ constexpr Fixed<N> breakpoint(std::uint64_t k) {
   return c;
 }
 
+// The tables are built at 318 bits by short recurrences, cheap enough for any compiler's
+// budget of constant evaluation; each step loses a few units of 2^-318, so after 64 steps
+// the 256-bit entries kept are still exact to their last bit or two.
+
+// sin and cos of k/64, turning by 1/64 at a time: sin(a + b) = sin a cos b + cos a sin b,
+// cos(a + b) = cos a cos b − sin a sin b.
 constexpr auto wide_sine_cosine_table = [] {
   std::array<SineCosine<wide_limbs>, trig_breakpoints> table{};
+  const SineCosine<table_limbs> turn = taylor_sine_cosine(breakpoint<table_limbs>(1));
+  SineCosine<table_limbs> at{Fixed<table_limbs>{}, fixed_one<table_limbs>()};
   for (std::size_t k = 0; k < table.size(); ++k) {
-    const SineCosine<table_limbs> exact = taylor_sine_cosine(breakpoint<table_limbs>(k));
-    table[k] = {narrow<wide_limbs>(exact.sine), narrow<wide_limbs>(exact.cosine)};
+    table[k] = {narrow<wide_limbs>(at.sine), narrow<wide_limbs>(at.cosine)};
+    at = {add(multiply(at.sine, turn.cosine), multiply(at.cosine, turn.sine)),
+          subtract(multiply(at.cosine, turn.cosine), multiply(at.sine, turn.sine))};
   }
   return table;
 }();
 
+// arctan(k/64) = Σ_{j ≤ k} arctan(j/64) − arctan((j−1)/64), each difference being
+// arctan((1/64)/(1 + j(j−1)/4096)) = arctan(64/(4096 + j(j−1))).
 constexpr auto wide_arctangent_table = [] {
   std::array<Fixed<wide_limbs>, arctangent_breakpoints> table{};
-  for (std::size_t k = 0; k < table.size(); ++k) {
-    table[k] = narrow<wide_limbs>(euler_arctangent(k));
+  Fixed<table_limbs> sum;
+  for (std::uint64_t k = 0; k < table.size(); ++k) {
+    if (k > 0) {
+      sum = add(sum, arctangent_of_ratio((std::uint64_t{1} << (2 * breakpoint_bits)) + k * (k - 1)));
+    }
+    table[k] = narrow<wide_limbs>(sum);
   }
   return table;
 }();
@@ -481,6 +497,12 @@ Unrounded unrounded_cosine_of_remainder(Uint128 magnitude, int scale) {
 Unrounded unrounded_arctangent(double x) {
   return unrounded_of(arctangent_approximation<fast_limbs>(x));
 }
+
+TableEntry sine_table_entry(std::size_t k) { return wide_sine_cosine_table.at(k).sine.limb; }
+
+TableEntry cosine_table_entry(std::size_t k) { return wide_sine_cosine_table.at(k).cosine.limb; }
+
+TableEntry arctangent_table_entry(std::size_t k) { return wide_arctangent_table.at(k).limb; }
 
 // sin x by quadrant: sin r, cos r, −sin r, −cos r; sin r carries the sign of r.
 ExtendedReal sine(double x) {

@@ -150,6 +150,43 @@ TEST(Constants, HalfPiIsPiRoundedTo64BitsThenHalved) {
   EXPECT_EQ(half_pi(), extended_of(pi.get()));
 }
 
+// Each 256-bit table entry within two units of its last bit of the true value.
+TEST(Tables, EveryEntryAgainstMpfr) {
+  enum class Kind { sine, cosine, arctangent };
+  struct Table {
+    Kind kind;
+    std::size_t size;
+  };
+  for (const Table table : {Table{Kind::sine, 51}, Table{Kind::cosine, 51},
+                            Table{Kind::arctangent, 65}}) {
+    for (std::size_t k = 0; k < table.size; ++k) {
+      const TableEntry entry = table.kind == Kind::sine     ? sine_table_entry(k)
+                               : table.kind == Kind::cosine ? cosine_table_entry(k)
+                                                            : arctangent_table_entry(k);
+      Big ours;
+      mpfr_set_ui(ours.get(), 0, MPFR_RNDN);
+      for (int limb = 3; limb >= 0; --limb) {
+        mpfr_mul_2ui(ours.get(), ours.get(), 64, MPFR_RNDN);
+        mpfr_add_ui(ours.get(), ours.get(), static_cast<unsigned long>(entry[limb]), MPFR_RNDN);
+      }
+      Big exact;
+      mpfr_set_ui(exact.get(), k, MPFR_RNDN);
+      mpfr_div_2ui(exact.get(), exact.get(), 6, MPFR_RNDN);
+      if (table.kind == Kind::sine) {
+        mpfr_sin(exact.get(), exact.get(), MPFR_RNDN);
+      } else if (table.kind == Kind::cosine) {
+        mpfr_cos(exact.get(), exact.get(), MPFR_RNDN);
+      } else {
+        mpfr_atan(exact.get(), exact.get(), MPFR_RNDN);
+      }
+      mpfr_mul_2ui(exact.get(), exact.get(), 254, MPFR_RNDN);
+      mpfr_sub(exact.get(), exact.get(), ours.get(), MPFR_RNDN);
+      mpfr_abs(exact.get(), exact.get(), MPFR_RNDN);
+      EXPECT_LE(mpfr_get_d(exact.get(), MPFR_RNDN), 2.0) << static_cast<int>(table.kind) << " " << k;
+    }
+  }
+}
+
 // Arguments from 1/2 (the first that may leave quadrant 0) up to just below 2^63.
 TEST(Reduction, NearestMultipleAndExactRemainder) {
   std::mt19937_64 random(announced_seed());
