@@ -209,7 +209,7 @@ struct Approximation {
 };
 
 template <int N>
-Rounded round_to_extended(const Approximation<N>& a) {
+Rounded round_to_extended(const Approximation<N>& a, std::uint64_t error = error_bound_ulps) {
   const int top = leading_bit(a.value);
   const int shift = Fixed<N>::bits - 1 - top;
   const Fixed<N> normal = shift_left(a.value, shift);
@@ -218,20 +218,47 @@ Rounded round_to_extended(const Approximation<N>& a) {
   Fixed<N> half;
   half.limb[N - 2] = std::uint64_t{1} << 63;
   Fixed<N> margin;
-  margin.limb[0] = error_bound_ulps;
+  margin.limb[0] = error;
   margin = shift_left(margin, shift);
   const SignedFixed<N> distance = difference_of(rest, half);
 
   std::uint64_t significand = normal.limb[N - 1];
   std::int32_t exponent = top - Fixed<N>::fraction_bits + a.exponent + ExtendedReal::exponent_bias;
-  if (!distance.negative && !is_zero(distance.magnitude)) {
+  const bool tie = is_zero(distance.magnitude);
+  // An exact value (error 0) exactly halfway rounds to even.
+  if ((!distance.negative && !tie) || (error == 0 && tie && (significand & 1) != 0)) {
     ++significand;
     if (significand == 0) {  // carried into the next binade
       significand = std::uint64_t{1} << 63;
       ++exponent;
     }
   }
-  return {ExtendedReal{false, exponent, significand}, less(margin, distance.magnitude)};
+  return {ExtendedReal{false, exponent, significand}, error == 0 || less(margin, distance.magnitude)};
+}
+
+// RN64(1 − RN_b(1 − v)) for an approximation v ≤ 1 of a cosine: the unit holds 1 − cos r to
+// b significant bits before it subtracts it from 1. Where 1 − v has no bits below its b-th
+// within reach, the b-bit rounding moves it by less than a unit and the ordinary rounding's
+// margin covers that.
+template <int N>
+Rounded round_complement(const Approximation<N>& v, int bits) {
+  const Fixed<N> one = fixed_one<N>();
+  const Fixed<N> complement = less(v.value, one) ? subtract(one, v.value) : Fixed<N>{};
+  const int drop = leading_bit(complement) - (bits - 1);
+  if (drop < 1) {
+    return round_to_extended(v);
+  }
+  Fixed<N> unit;
+  unit.limb[0] = 1;
+  const Fixed<N> cut = shift_left(unit, drop);
+  const Fixed<N> kept = shift_left(shift_right(complement, drop), drop);
+  const Fixed<N> below = subtract(complement, kept);
+  const SignedFixed<N> distance = difference_of(below, shift_right(cut, 1));
+  Fixed<N> margin;
+  margin.limb[0] = error_bound_ulps;
+  const Fixed<N> held = distance.negative || is_zero(distance.magnitude) ? kept : add(kept, cut);
+  const Rounded rounded = round_to_extended(Approximation<N>{subtract(one, held), 0}, 0);
+  return {rounded.value, less(margin, distance.magnitude)};
 }
 
 // v·(1 + adjustment·2^-79), for the unit's own error (below). v has its leading bit at 63 or
@@ -401,7 +428,8 @@ ExtendedReal sine_or_cosine_of(const ReducedArgument& r, Trig which) {
   return correctly_rounded([&](Evaluation how) {
     return which == Trig::sine
                ? sine_of_remainder(r.magnitude, r.scale, how, unit_sine_error(r.magnitude, r.scale))
-                               : cosine_of_remainder(r.magnitude, r.scale, how);
+                               : cosine_of_remainder(r.magnitude, r.scale, how,
+                                                     unit_cosine_complement_bits);
   });
 }
 
@@ -469,10 +497,17 @@ Rounded sine_of_remainder(Uint128 magnitude, int scale, Evaluation how,
                               relative_error);
 }
 
-Rounded cosine_of_remainder(Uint128 magnitude, int scale, Evaluation how) {
+Rounded cosine_of_remainder(Uint128 magnitude, int scale, Evaluation how, int complement_bits) {
+  if (complement_bits == 0) {
+    return how == Evaluation::fast
+               ? round_to_extended(sine_or_cosine<fast_limbs>(magnitude, scale, Trig::cosine))
+               : round_to_extended(sine_or_cosine<wide_limbs>(magnitude, scale, Trig::cosine));
+  }
   return how == Evaluation::fast
-             ? round_to_extended(sine_or_cosine<fast_limbs>(magnitude, scale, Trig::cosine))
-             : round_to_extended(sine_or_cosine<wide_limbs>(magnitude, scale, Trig::cosine));
+             ? round_complement(sine_or_cosine<fast_limbs>(magnitude, scale, Trig::cosine),
+                                complement_bits)
+             : round_complement(sine_or_cosine<wide_limbs>(magnitude, scale, Trig::cosine),
+                                complement_bits);
 }
 
 Rounded arctangent_of(double x, Evaluation how) {

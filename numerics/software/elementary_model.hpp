@@ -5,8 +5,8 @@
 // The model: the sine and cosine instructions reduce their argument by the nearest multiple of
 // π/2 where π is rounded to 66 significant bits; the remainder is then exact, and the result is
 // its sine or cosine, chosen and signed by the quadrant, rounded to a 64-bit significand: the
-// cosine correctly, the sine after the unit's own small, smooth relative error is applied
-// (unit_sine_error). The arctangent of (|x|, 1) is the correctly rounded arctangent of |x| up
+// sine after the unit's own small, smooth relative error is applied (unit_sine_error), the
+// cosine as 1 − (1 − cos r) with 1 − cos r held to 68 bits (unit_cosine_complement_bits). The arctangent of (|x|, 1) is the correctly rounded arctangent of |x| up
 // to 1, and above 1 the correctly rounded π₆₆/2 − arctan(1/|x|), with the same π rounded to
 // 66 bits.
 //
@@ -49,6 +49,10 @@ struct ReducedArgument {
 // units of 2^-79: the sine functions round sin|r|·(1 + this·2^-79).
 [[nodiscard]] std::int32_t unit_sine_error(unsigned __int128 magnitude, int scale);
 
+// The unit holds 1 − cos r to this many significant bits, rounded to nearest, before it
+// subtracts it from 1: the cosine functions round 1 − RN68(1 − cos|r|).
+inline constexpr int unit_cosine_complement_bits = 68;
+
 // The evaluations behind the functions. `fast` works in 128-bit fixed point and gives up
 // (certain == false) when the value lies too near a rounding boundary for its error bound;
 // `wide` works in 256-bit fixed point, the fallback.
@@ -61,8 +65,9 @@ struct Rounded {
 // correctly rounded to 64 bits.
 [[nodiscard]] Rounded sine_of_remainder(unsigned __int128 magnitude, int scale, Evaluation how,
                                         std::int32_t relative_error = 0);
+// With complement_bits = b > 0: 1 − RN_b(1 − cos|r|), correctly rounded.
 [[nodiscard]] Rounded cosine_of_remainder(unsigned __int128 magnitude, int scale,
-                                          Evaluation how);
+                                          Evaluation how, int complement_bits = 0);
 // arctan|x| (π₆₆/2 − arctan(1/|x|) above 1) correctly rounded to 64 bits, for a normal x.
 [[nodiscard]] Rounded arctangent_of(double x, Evaluation how);
 

@@ -64,6 +64,16 @@ void reduce_exactly(double x, ExactReduction& out) {
   mpfr_sub(out.remainder.get(), out.remainder.get(), quotient.get(), MPFR_RNDN);
 }
 
+// 1 − RN_b(1 − cos r), exactly, into target.
+void set_held_cosine(mpfr_ptr target, mpfr_srcptr r, int bits) {
+  Big complement;
+  mpfr_cos(complement.get(), r, MPFR_RNDN);
+  mpfr_ui_sub(complement.get(), 1, complement.get(), MPFR_RNDN);
+  Big held(bits);
+  mpfr_set(held.get(), complement.get(), MPFR_RNDN);
+  mpfr_ui_sub(target, 1, held.get(), MPFR_RNDN);
+}
+
 enum class Function { sine, cosine };
 
 // sin x or cos x as the model defines them, computed by MPFR from the exact reduction: the
@@ -82,7 +92,9 @@ ExtendedReal model_reference(Function function, double x) {
     mpfr_div_2ui(error.get(), error.get(), 79, MPFR_RNDN);
     mpfr_add(result.get(), exact.get(), error.get(), MPFR_RNDN);
   } else {
-    mpfr_cos(result.get(), reduction.remainder.get(), MPFR_RNDN);
+    Big held;
+    set_held_cosine(held.get(), reduction.remainder.get(), unit_cosine_complement_bits);
+    mpfr_set(result.get(), held.get(), MPFR_RNDN);
   }
   if (q >= 2) {
     mpfr_neg(result.get(), result.get(), MPFR_RNDN);
@@ -288,6 +300,30 @@ TEST(CorrectRounding, SineWithARelativeError) {
       ASSERT_EQ(fast.value, expected) << kind.name << ", adjustment " << adjustment;
     }
     ASSERT_EQ(wide.value, expected) << kind.name << ", adjustment " << adjustment;
+  }
+}
+
+// The cosine with 1 − cos r held to 68 bits; a sixty-fourth of these land exactly halfway
+// between two results and go to the even one.
+TEST(CorrectRounding, CosineWithItsComplementHeldTo68Bits) {
+  std::mt19937_64 random(announced_seed());
+  for (int i = 0; i < 20000; ++i) {
+    const RemainderKind& kind = remainder_kinds[i % 4];
+    const int scale =
+        kind.low_scale + static_cast<int>(random() % (kind.high_scale - kind.low_scale + 1));
+    const Uint128 magnitude = random_magnitude(random, kind, scale);
+    Big r;
+    set_scaled(r.get(), magnitude, scale, false);
+    Big held;
+    set_held_cosine(held.get(), r.get(), unit_cosine_complement_bits);
+    const ExtendedReal expected = extended_of(held.get());
+    const int bits = unit_cosine_complement_bits;
+    const Rounded fast = cosine_of_remainder(magnitude, scale, Evaluation::fast, bits);
+    const Rounded wide = cosine_of_remainder(magnitude, scale, Evaluation::wide, bits);
+    if (fast.certain) {
+      ASSERT_EQ(fast.value, expected) << kind.name << ", i=" << i;
+    }
+    ASSERT_EQ(wide.value, expected) << kind.name << ", i=" << i;
   }
 }
 
