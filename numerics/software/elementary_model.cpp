@@ -2,12 +2,14 @@
 // in integers (elementary_model.hpp says what is modelled). No floating point of the host is
 // used: the argument's bits are read as an integer and every step is fixed-point arithmetic.
 //
-// Evaluation: the argument is split at a breakpoint k/64, sin, cos or arctan at the breakpoint
-// comes from a table the compiler builds from series at 318 bits, and a short Taylor series
-// covers the rest (|t| ≤ 1/128). Arguments below 1/128 are evaluated relative to their own
-// size (x·S(x²)), so a remainder of 2^-70 or an argument of 2^-1000 keeps its precision.
-// Each evaluation carries an error bound; if the value lies closer to a rounding boundary than
-// that bound, the 128-bit evaluation is repeated at 256 bits.
+// Evaluation: the argument is split at a breakpoint k/64; sin, cos or arctan there comes from
+// a table the compiler builds at 318 bits, and a short Taylor series covers the rest
+// (|t| ≤ 1/128). Arguments below 1/128 are evaluated relative to their own size (x·S(x²)),
+// so a remainder of 2^-70 or an argument of 2^-1000 keeps its precision. Each evaluation
+// carries an error bound; if the value lies closer to a rounding boundary than that bound,
+// the 128-bit evaluation is repeated at 256 bits. Should that one be undecided too (its value
+// within 2^-240 or so of a boundary, which no argument has been seen to come near), its
+// rounding is taken as it stands.
 #include "numerics/software/elementary_model.hpp"
 
 #include <array>
@@ -282,9 +284,9 @@ Fixed<N> scale_relative(const Fixed<N>& v, std::int32_t adjustment) {
 }
 
 // The unit's sine of a remainder r is not sin r but sin r·(1 + ε(|r|)) before its rounding,
-// with ε a smooth curve that swings between ±2^-68.8 about seven times over [0, π/4]: the
-// error of the polynomial the unit approximates the sine with. It decides the rounding of
-// the values within 0.02 of a unit of a midpoint, one in forty. ε in units of 2^-79 at the
+// with ε a smooth curve that swings between ±2^-68.8 about seven times over [0, π/4], the
+// signature of a polynomial approximation. It decides the rounding of the values within 0.02
+// of a unit of a midpoint, about one in thirty. ε in units of 2^-79 at the
 // nodes r = j/128, measured on the unit by tests/numerics/software/unit_sine_curve_main.cpp;
 // between nodes the curve is taken as straight.
 constexpr int curve_node_bits = 7;
@@ -533,11 +535,11 @@ Unrounded unrounded_arctangent(double x) {
   return unrounded_of(arctangent_approximation<fast_limbs>(x));
 }
 
-TableEntry sine_table_entry(std::size_t k) { return wide_sine_cosine_table.at(k).sine.limb; }
+TableEntry sine_table_entry(std::size_t k) { return wide_sine_cosine_table[k].sine.limb; }
 
-TableEntry cosine_table_entry(std::size_t k) { return wide_sine_cosine_table.at(k).cosine.limb; }
+TableEntry cosine_table_entry(std::size_t k) { return wide_sine_cosine_table[k].cosine.limb; }
 
-TableEntry arctangent_table_entry(std::size_t k) { return wide_arctangent_table.at(k).limb; }
+TableEntry arctangent_table_entry(std::size_t k) { return wide_arctangent_table[k].limb; }
 
 // sin x by quadrant: sin r, cos r, −sin r, −cos r; sin r carries the sign of r.
 ExtendedReal sine(double x) {

@@ -2,13 +2,15 @@
 // x87 unit's fsin, fcos and fpatan give them, computed in integers so that a host without the
 // unit gets the same extended results.
 //
-// The model: the sine and cosine instructions reduce their argument by the nearest multiple of
-// π/2 where π is rounded to 66 significant bits; the remainder is then exact, and the result is
-// its sine or cosine, chosen and signed by the quadrant, rounded to a 64-bit significand: the
-// sine after the unit's own small, smooth relative error is applied (unit_sine_error), the
-// cosine as 1 − (1 − cos r) with 1 − cos r held to 68 bits (unit_cosine_complement_bits). The arctangent of (|x|, 1) is the correctly rounded arctangent of |x| up
-// to 1, and above 1 the correctly rounded π₆₆/2 − arctan(1/|x|), with the same π rounded to
-// 66 bits.
+// The model, measured against the unit on this program's arguments:
+// - sine and cosine: the argument is reduced by the nearest multiple of π₆₆/2, π rounded to
+//   66 significant bits; the remainder r is exact. The quadrant picks sin r or cos r and the
+//   sign. sin r is rounded after the unit's own small, smooth relative error is applied
+//   (unit_sine_error); cos r is rounded as 1 − (1 − cos r) with 1 − cos r held to 68 bits
+//   (unit_cosine_complement_bits).
+// - arctangent of (|x|, 1): arctan|x| up to 1; above 1, π₆₆/2 − arctan(1/|x|) with the same
+//   66-bit π. Both correctly rounded.
+// Every rounding is to nearest with a 64-bit significand.
 //
 // Only normal finite arguments, and |x| < 2^63 for the sine and cosine: zeros, denormals,
 // infinities, NaNs and the out-of-range case belong to the caller (numerics/elementary.cpp).
@@ -61,11 +63,10 @@ struct Rounded {
   ExtendedReal value;
   bool certain = false;  // the error bound proves `value` is the correctly rounded result
 };
-// sin(|r|)·(1 + relative_error·2^-79) or cos(|r|) for |r| = magnitude·2^-scale ≤ π/4,
-// correctly rounded to 64 bits.
+// sin|r|·(1 + relative_error·2^-79) for |r| = magnitude·2^-scale ≤ π/4, correctly rounded.
 [[nodiscard]] Rounded sine_of_remainder(unsigned __int128 magnitude, int scale, Evaluation how,
                                         std::int32_t relative_error = 0);
-// With complement_bits = b > 0: 1 − RN_b(1 − cos|r|), correctly rounded.
+// cos|r|, or with complement_bits = b > 0 the value 1 − RN_b(1 − cos|r|), correctly rounded.
 [[nodiscard]] Rounded cosine_of_remainder(unsigned __int128 magnitude, int scale,
                                           Evaluation how, int complement_bits = 0);
 // arctan|x| (π₆₆/2 − arctan(1/|x|) above 1) correctly rounded to 64 bits, for a normal x.
@@ -84,7 +85,7 @@ inline constexpr std::uint64_t fast_error_bound = 256;
 
 // The 256-bit tables the evaluations start from: sin, cos (k ≤ 50) and arctan (k ≤ 64) of
 // k/64, each as value·2^254 in four limbs, least significant first. For the test that checks
-// them against MPFR.
+// them against MPFR. k must lie in those ranges.
 using TableEntry = std::array<std::uint64_t, 4>;
 [[nodiscard]] TableEntry sine_table_entry(std::size_t k);
 [[nodiscard]] TableEntry cosine_table_entry(std::size_t k);
