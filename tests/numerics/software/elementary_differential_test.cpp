@@ -88,6 +88,37 @@ TEST(AgainstTheUnit, EveryRangeWithinOneUnitAndMostlyIdentical) {
   }
 }
 
+struct NamedArgument {
+  const char* name;
+  UnitFunction function;
+  std::uint64_t bits;
+};
+constexpr NamedArgument named_arguments[] = {
+    {"sin, smallest normal", UnitFunction::sine, 0x0010000000000000},
+    {"cos, smallest normal", UnitFunction::cosine, 0x0010000000000000},
+    {"cos 2^-32, just above a midpoint", UnitFunction::cosine, 0x3DF0000000000000},
+    {"sin, double nearest pi/2", UnitFunction::sine, 0x3FF921FB54442D18},
+    {"cos, double nearest pi/2", UnitFunction::cosine, 0x3FF921FB54442D18},
+    {"cos, double above pi/2", UnitFunction::cosine, 0x3FF921FB54442D19},
+    {"sin, double nearest pi", UnitFunction::sine, 0x400921FB54442D18},
+    {"sin 2^62", UnitFunction::sine, 0x43D0000000000000},
+    {"cos 2^62", UnitFunction::cosine, 0x43D0000000000000},
+    {"sin 2^63 - 2^11", UnitFunction::sine, 0x43DFFFFFFFFFFFFF},
+    {"cos -(2^63 - 2^11)", UnitFunction::cosine, 0xC3DFFFFFFFFFFFFF},
+    {"atan 1", UnitFunction::arctangent, 0x3FF0000000000000},
+    {"atan -1", UnitFunction::arctangent, 0xBFF0000000000000},
+    {"atan 2^-1000", UnitFunction::arctangent, 0x0170000000000000},
+    {"atan largest double", UnitFunction::arctangent, 0x7FEFFFFFFFFFFFFF},
+    {"atan 1 + 2^-52", UnitFunction::arctangent, 0x3FF0000000000001},
+};
+
+TEST(AgainstTheUnit, NamedArguments) {
+  for (const NamedArgument& a : named_arguments) {
+    const double x = from_bits(a.bits);
+    EXPECT_EQ(run_model(a.function, x), run_unit(a.function, x)) << a.name;
+  }
+}
+
 TEST(AgainstTheUnit, HalfPiIsTheUnitsPiHalved) {
   long double unit = 0;
   asm volatile("fldpi\n\tfld1\n\tfadd %%st(0), %%st(0)\n\tfdivrp\n\tfstpt %0"

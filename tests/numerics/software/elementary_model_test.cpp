@@ -327,6 +327,23 @@ TEST(CorrectRounding, CosineWithItsComplementHeldTo68Bits) {
   }
 }
 
+// cos 2^-32 = 1 − 2^-65 + 2^-132.6…: a hair above the midpoint between 1 − 2^-64 and 1, closer
+// than the 128-bit evaluation can resolve. It must notice, and the 256-bit one must decide.
+TEST(Fallback, CosineJustAboveAMidpoint) {
+  const Uint128 magnitude = 1;
+  const int scale = 32;
+  const ExtendedReal one{false, ExtendedReal::exponent_bias, 1ULL << 63};
+  EXPECT_EQ(reference_of_remainder(Function::cosine, magnitude, scale), one);
+  for (const int bits : {0, unit_cosine_complement_bits}) {
+    EXPECT_FALSE(cosine_of_remainder(magnitude, scale, Evaluation::fast, bits).certain) << bits;
+    const Rounded wide = cosine_of_remainder(magnitude, scale, Evaluation::wide, bits);
+    EXPECT_TRUE(wide.certain) << bits;
+    EXPECT_EQ(wide.value, one) << bits;
+  }
+  EXPECT_EQ(cosine(0x1p-32), one);
+  EXPECT_EQ(cosine(-0x1p-32), one);
+}
+
 // At the breakpoints themselves and one unit of 2^-65 either side, the table entry is most
 // of the result.
 TEST(CorrectRounding, AtAndBesideBreakpoints) {
