@@ -238,29 +238,34 @@ Rounded round_to_extended(const Approximation<N>& a, std::uint64_t error = error
   return {ExtendedReal{false, exponent, significand}, error == 0 || less(margin, distance.magnitude)};
 }
 
-// RN64(1 − RN_b(1 − v)) for an approximation v ≤ 1 of a cosine: the unit holds 1 − cos r to
-// b significant bits before it subtracts it from 1. Where 1 − v has no bits below its b-th
-// within reach, the b-bit rounding moves it by less than a unit and the ordinary rounding's
-// margin covers that.
+// RN64(c − RN_b(w)) for an exact constant c and an approximation w of a small part: the unit
+// holds the small part of some results (1 − cos r, arctan(1/x)) to b significant bits before
+// it combines it with 1 or π₆₆/2. Where w has no bits below its b-th within reach, the b-bit
+// rounding moves it by less than a unit and the ordinary rounding's margin covers that.
 template <int N>
-Rounded round_complement(const Approximation<N>& v, int bits) {
-  const Fixed<N> one = fixed_one<N>();
-  const Fixed<N> complement = less(v.value, one) ? subtract(one, v.value) : Fixed<N>{};
-  const int drop = leading_bit(complement) - (bits - 1);
+Rounded round_held_difference(const Fixed<N>& constant, const Fixed<N>& small, int bits) {
+  const int drop = leading_bit(small) - (bits - 1);
   if (drop < 1) {
-    return round_to_extended(v);
+    return round_to_extended(Approximation<N>{subtract(constant, small), 0});
   }
   Fixed<N> unit;
   unit.limb[0] = 1;
   const Fixed<N> cut = shift_left(unit, drop);
-  const Fixed<N> kept = shift_left(shift_right(complement, drop), drop);
-  const Fixed<N> below = subtract(complement, kept);
-  const SignedFixed<N> distance = difference_of(below, shift_right(cut, 1));
+  const Fixed<N> kept = shift_left(shift_right(small, drop), drop);
+  const SignedFixed<N> distance = difference_of(subtract(small, kept), shift_right(cut, 1));
   Fixed<N> margin;
   margin.limb[0] = error_bound_ulps;
   const Fixed<N> held = distance.negative || is_zero(distance.magnitude) ? kept : add(kept, cut);
-  const Rounded rounded = round_to_extended(Approximation<N>{subtract(one, held), 0}, 0);
+  const Rounded rounded = round_to_extended(Approximation<N>{subtract(constant, held), 0}, 0);
   return {rounded.value, less(margin, distance.magnitude)};
+}
+
+// The cosine v ≤ 1 with 1 − v held to b bits.
+template <int N>
+Rounded round_complement(const Approximation<N>& v, int bits) {
+  const Fixed<N> one = fixed_one<N>();
+  const Fixed<N> complement = less(v.value, one) ? subtract(one, v.value) : Fixed<N>{};
+  return round_held_difference(one, complement, bits);
 }
 
 // v·(1 + adjustment·2^-79), for the unit's own error (below). v has its leading bit at 63 or
@@ -403,20 +408,41 @@ DoubleParts split_double(double x) {
 // That π/2 lies 2^-68.75 below the true one, which decides the rounding of one result in
 // fifty above 1.
 template <int N>
+constexpr Fixed<N> half_pi_66 = fixed_from_scaled<N>(reduction_pi_66, 65);
+
+bool is_above_one(const DoubleParts& parts) {
+  return parts.exponent > 0 ||
+         (parts.exponent == 0 && parts.significand != (std::uint64_t{1} << double_fraction_bits));
+}
+
+// arctan(1/x) for x > 1.
+template <int N>
+Fixed<N> arctangent_of_inverse(const DoubleParts& parts) {
+  const Fixed<N> significand = fixed_from_scaled<N>(parts.significand, double_fraction_bits);
+  return arctangent_fixed(shift_right(reciprocal(significand), parts.exponent));
+}
+
+template <int N>
 Approximation<N> arctangent_approximation(double x) {
   const DoubleParts parts = split_double(x);
   const Fixed<N> significand = fixed_from_scaled<N>(parts.significand, double_fraction_bits);
   if (parts.exponent < -breakpoint_bits - 1) {
     return odd_series_relative(arctangent_coefficients<N>, significand, parts.exponent);
   }
-  const bool at_most_one =
-      parts.exponent < 0 || (parts.exponent == 0 && parts.significand == (std::uint64_t{1} << 52));
-  if (at_most_one) {
+  if (!is_above_one(parts)) {
     return {arctangent_fixed(shift_right(significand, -parts.exponent)), 0};
   }
-  const Fixed<N> inverse = shift_right(reciprocal(significand), parts.exponent);
-  const Fixed<N> half_pi_66 = fixed_from_scaled<N>(reduction_pi_66, 65);
-  return {subtract(half_pi_66, arctangent_fixed(inverse)), 0};
+  return {subtract(half_pi_66<N>, arctangent_of_inverse<N>(parts)), 0};
+}
+
+// The arctangent rounded; above 1 with arctan(1/x) held to `held_bits` bits when that is not 0.
+template <int N>
+Rounded round_arctangent(double x, int held_bits) {
+  const DoubleParts parts = split_double(x);
+  if (held_bits == 0 || !is_above_one(parts)) {
+    return round_to_extended(arctangent_approximation<N>(x));
+  }
+  return round_held_difference(half_pi_66<N>, arctangent_of_inverse<N>(parts), held_bits);
 }
 
 // The 128-bit evaluation, and the 256-bit one when the first cannot decide the rounding.
@@ -431,7 +457,7 @@ ExtendedReal sine_or_cosine_of(const ReducedArgument& r, Trig which) {
     return which == Trig::sine
                ? sine_of_remainder(r.magnitude, r.scale, how, unit_sine_error(r.magnitude, r.scale))
                                : cosine_of_remainder(r.magnitude, r.scale, how,
-                                                     unit_cosine_complement_bits);
+                                                     unit_held_bits);
   });
 }
 
@@ -512,9 +538,9 @@ Rounded cosine_of_remainder(Uint128 magnitude, int scale, Evaluation how, int co
                                 complement_bits);
 }
 
-Rounded arctangent_of(double x, Evaluation how) {
-  return how == Evaluation::fast ? round_to_extended(arctangent_approximation<fast_limbs>(x))
-                                 : round_to_extended(arctangent_approximation<wide_limbs>(x));
+Rounded arctangent_of(double x, Evaluation how, int held_bits) {
+  return how == Evaluation::fast ? round_arctangent<fast_limbs>(x, held_bits)
+                                 : round_arctangent<wide_limbs>(x, held_bits);
 }
 
 namespace {
@@ -560,7 +586,8 @@ ExtendedReal cosine(double x) {
 }
 
 ExtendedReal arctangent_of_magnitude(double x) {
-  ExtendedReal result = correctly_rounded([x](Evaluation how) { return arctangent_of(x, how); });
+  ExtendedReal result =
+      correctly_rounded([x](Evaluation how) { return arctangent_of(x, how, unit_held_bits); });
   result.negative = split_double(x).negative;
   return result;
 }

@@ -7,9 +7,9 @@
 //   66 significant bits; the remainder r is exact. The quadrant picks sin r or cos r and the
 //   sign. sin r is rounded after the unit's own small, smooth relative error is applied
 //   (unit_sine_error); cos r is rounded as 1 − (1 − cos r) with 1 − cos r held to 68 bits
-//   (unit_cosine_complement_bits).
+//   (unit_held_bits).
 // - arctangent of (|x|, 1): arctan|x| up to 1; above 1, π₆₆/2 − arctan(1/|x|) with the same
-//   66-bit π. Both correctly rounded.
+//   66-bit π and arctan(1/|x|) held to 68 bits.
 // Every rounding is to nearest with a 64-bit significand.
 //
 // Only normal finite arguments, and |x| < 2^63 for the sine and cosine: zeros, denormals,
@@ -51,9 +51,10 @@ struct ReducedArgument {
 // units of 2^-79: the sine functions round sin|r|·(1 + this·2^-79).
 [[nodiscard]] std::int32_t unit_sine_error(unsigned __int128 magnitude, int scale);
 
-// The unit holds 1 − cos r to this many significant bits, rounded to nearest, before it
-// subtracts it from 1: the cosine functions round 1 − RN68(1 − cos|r|).
-inline constexpr int unit_cosine_complement_bits = 68;
+// The unit holds the small part of a result to this many significant bits, rounded to
+// nearest, before it combines it with a constant: the cosine functions round
+// 1 − RN68(1 − cos|r|), the arctangent above 1 rounds π₆₆/2 − RN68(arctan(1/|x|)).
+inline constexpr int unit_held_bits = 68;
 
 // The evaluations behind the functions. `fast` works in 128-bit fixed point and gives up
 // (certain == false) when the value lies too near a rounding boundary for its error bound;
@@ -69,8 +70,9 @@ struct Rounded {
 // cos|r|, or with complement_bits = b > 0 the value 1 − RN_b(1 − cos|r|), correctly rounded.
 [[nodiscard]] Rounded cosine_of_remainder(unsigned __int128 magnitude, int scale,
                                           Evaluation how, int complement_bits = 0);
-// arctan|x| (π₆₆/2 − arctan(1/|x|) above 1) correctly rounded to 64 bits, for a normal x.
-[[nodiscard]] Rounded arctangent_of(double x, Evaluation how);
+// arctan|x| for a normal x, correctly rounded; above 1 π₆₆/2 − arctan(1/|x|), and with
+// held_bits = b > 0 π₆₆/2 − RN_b(arctan(1/|x|)).
+[[nodiscard]] Rounded arctangent_of(double x, Evaluation how, int held_bits = 0);
 
 // The 128-bit evaluations before rounding, value·2^(exponent − 126), and the bound on their
 // error in units of 2^(exponent − 126): for the tests that measure the error.

@@ -93,7 +93,7 @@ ExtendedReal model_reference(Function function, double x) {
     mpfr_add(result.get(), exact.get(), error.get(), MPFR_RNDN);
   } else {
     Big held;
-    set_held_cosine(held.get(), reduction.remainder.get(), unit_cosine_complement_bits);
+    set_held_cosine(held.get(), reduction.remainder.get(), unit_held_bits);
     mpfr_set(result.get(), held.get(), MPFR_RNDN);
   }
   if (q >= 2) {
@@ -114,8 +114,9 @@ ExtendedReal reference_of_remainder(Function function, Uint128 magnitude, int sc
   return extended_of(result.get());
 }
 
-// arctan|x| up to 1; above, π₆₆/2 − arctan(1/|x|), 1/|x| and its arctangent to 400 bits.
-void set_model_arctangent(mpfr_ptr target, double x) {
+// arctan|x| up to 1; above, π₆₆/2 − arctan(1/|x|), 1/|x| and its arctangent to 400 bits, the
+// arctangent rounded to held_bits if that is not 0.
+void set_model_arctangent(mpfr_ptr target, double x, int held_bits = 0) {
   Big argument;
   mpfr_set_d(argument.get(), x, MPFR_RNDN);
   mpfr_abs(argument.get(), argument.get(), MPFR_RNDN);
@@ -126,6 +127,11 @@ void set_model_arctangent(mpfr_ptr target, double x) {
   mpfr_ui_div(argument.get(), 1, argument.get(), MPFR_RNDN);
   Big complement;
   mpfr_atan(complement.get(), argument.get(), MPFR_RNDN);
+  if (held_bits != 0) {
+    Big held(held_bits);
+    mpfr_set(held.get(), complement.get(), MPFR_RNDN);
+    mpfr_set(complement.get(), held.get(), MPFR_RNDN);
+  }
   set_reduction_step(target);
   mpfr_sub(target, target, complement.get(), MPFR_RNDN);
 }
@@ -315,9 +321,9 @@ TEST(CorrectRounding, CosineWithItsComplementHeldTo68Bits) {
     Big r;
     set_scaled(r.get(), magnitude, scale, false);
     Big held;
-    set_held_cosine(held.get(), r.get(), unit_cosine_complement_bits);
+    set_held_cosine(held.get(), r.get(), unit_held_bits);
     const ExtendedReal expected = extended_of(held.get());
-    const int bits = unit_cosine_complement_bits;
+    const int bits = unit_held_bits;
     const Rounded fast = cosine_of_remainder(magnitude, scale, Evaluation::fast, bits);
     const Rounded wide = cosine_of_remainder(magnitude, scale, Evaluation::wide, bits);
     if (fast.certain) {
@@ -334,7 +340,7 @@ TEST(Fallback, CosineJustAboveAMidpoint) {
   const int scale = 32;
   const ExtendedReal one{false, ExtendedReal::exponent_bias, 1ULL << 63};
   EXPECT_EQ(reference_of_remainder(Function::cosine, magnitude, scale), one);
-  for (const int bits : {0, unit_cosine_complement_bits}) {
+  for (const int bits : {0, unit_held_bits}) {
     EXPECT_FALSE(cosine_of_remainder(magnitude, scale, Evaluation::fast, bits).certain) << bits;
     const Rounded wide = cosine_of_remainder(magnitude, scale, Evaluation::wide, bits);
     EXPECT_TRUE(wide.certain) << bits;
@@ -412,6 +418,23 @@ TEST(CorrectRounding, Arctangent) {
       ASSERT_EQ(fast.value, expected) << kind.name << std::hexfloat << " " << x;
       ASSERT_TRUE(wide.certain) << kind.name;
       ASSERT_EQ(wide.value, expected) << kind.name << std::hexfloat << " " << x;
+    }
+  }
+}
+
+TEST(CorrectRounding, ArctangentWithItsInverseHeldTo68Bits) {
+  std::mt19937_64 random(announced_seed());
+  for (const ArgumentKind& kind : arctangent_kinds) {
+    for (int i = 0; i < 2000; ++i) {
+      const double x = random_double(random, kind.low_exponent, kind.high_exponent, true);
+      Big expected;
+      set_model_arctangent(expected.get(), x, unit_held_bits);
+      const Rounded fast = arctangent_of(x, Evaluation::fast, unit_held_bits);
+      const Rounded wide = arctangent_of(x, Evaluation::wide, unit_held_bits);
+      if (fast.certain) {
+        ASSERT_EQ(fast.value, extended_of(expected.get())) << kind.name << std::hexfloat << " " << x;
+      }
+      ASSERT_EQ(wide.value, extended_of(expected.get())) << kind.name << std::hexfloat << " " << x;
     }
   }
 }
