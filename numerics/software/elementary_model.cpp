@@ -241,7 +241,8 @@ Rounded round_to_extended(const Approximation<N>& a, std::uint64_t error = error
 // RN64(c − RN_b(w)) for an exact constant c and an approximation w of a small part: the unit
 // holds the small part of some results (1 − cos r, arctan(1/x)) to b significant bits before
 // it combines it with 1 or π₆₆/2. Where w has no bits below its b-th within reach, the b-bit
-// rounding moves it by less than a unit and the ordinary rounding's margin covers that.
+// rounding moves it by less than a unit and the ordinary rounding's margin covers that. The
+// result c − RN_b(w) is exact, so its own rounding sends a value exactly halfway to even.
 template <int N>
 Rounded round_held_difference(const Fixed<N>& constant, const Fixed<N>& small, int bits) {
   const int drop = leading_bit(small) - (bits - 1);
@@ -255,9 +256,17 @@ Rounded round_held_difference(const Fixed<N>& constant, const Fixed<N>& small, i
   const SignedFixed<N> distance = difference_of(subtract(small, kept), shift_right(cut, 1));
   Fixed<N> margin;
   margin.limb[0] = error_bound_ulps;
-  const Fixed<N> held = distance.negative || is_zero(distance.magnitude) ? kept : add(kept, cut);
-  const Rounded rounded = round_to_extended(Approximation<N>{subtract(constant, held), 0}, 0);
-  return {rounded.value, less(margin, distance.magnitude)};
+  if (!less(margin, distance.magnitude)) {
+    // The b-bit rounding is undecided at this precision, but it moves w by less than 2^drop
+    // units: where c − w lies farther than that from a rounding boundary, it does not matter.
+    constexpr int widest_margin = 56;
+    const std::uint64_t moved = drop < widest_margin ? std::uint64_t{1} << drop : 0;
+    const Rounded unheld = round_to_extended(Approximation<N>{subtract(constant, small), 0},
+                                             error_bound_ulps + moved);
+    return {unheld.value, moved != 0 && unheld.certain};
+  }
+  const Fixed<N> held = distance.negative ? kept : add(kept, cut);
+  return {round_to_extended(Approximation<N>{subtract(constant, held), 0}, 0).value, true};
 }
 
 // The cosine v ≤ 1 with 1 − v held to b bits.
@@ -356,9 +365,7 @@ enum class Trig { sine, cosine };
 
 template <int N>
 Approximation<N> sine_or_cosine(Uint128 magnitude, int scale, Trig which) {
-  const int top = 127 - (static_cast<std::uint64_t>(magnitude >> 64) != 0
-                             ? __builtin_clzll(static_cast<std::uint64_t>(magnitude >> 64))
-                             : 64 + __builtin_clzll(static_cast<std::uint64_t>(magnitude)));
+  const int top = leading_bit(magnitude);
   const int exponent = top - scale;  // 2^exponent ≤ |r| < 2^(exponent+1)
   if (exponent < -breakpoint_bits - 1) {
     const Fixed<N> significand = fixed_from_scaled<N>(magnitude, top);

@@ -217,6 +217,13 @@ constexpr int leading_bit(const Fixed<N>& a) {
   return -1;
 }
 
+// Index of the highest set bit of a nonzero 128-bit integer.
+constexpr int leading_bit(Uint128 v) {
+  const auto high = static_cast<std::uint64_t>(v >> 64);
+  return high != 0 ? 127 - __builtin_clzll(high)
+                   : 63 - __builtin_clzll(static_cast<std::uint64_t>(v));
+}
+
 // The integer v·2^-scale as a fixed-point number, truncated (v below 2^128).
 template <int N>
 constexpr Fixed<N> fixed_from_scaled(Uint128 v, int scale) {

@@ -257,7 +257,54 @@ Uint128 random_magnitude(std::mt19937_64& random, const RemainderKind& kind, int
   return magnitude;
 }
 
-TEST(CorrectRounding, SineAndCosineOfRemainders) {
+// The four ways the functions round a remainder's sine or cosine.
+enum class Way {
+  sine,                     // correctly rounded
+  cosine,                   // correctly rounded
+  sine_with_error,          // sin r·(1 + a·2^-79) for |a| ≤ 2000, the unit's error and more
+  cosine_held_to_68_bits,   // 1 − RN68(1 − cos r); one in 64 lands exactly halfway: to even
+};
+
+ExtendedReal reference_by_way(Way way, mpfr_srcptr r, std::int32_t adjustment) {
+  Big value;
+  switch (way) {
+    case Way::sine:
+      mpfr_sin(value.get(), r, MPFR_RNDN);
+      break;
+    case Way::cosine:
+      mpfr_cos(value.get(), r, MPFR_RNDN);
+      break;
+    case Way::sine_with_error: {
+      mpfr_sin(value.get(), r, MPFR_RNDN);
+      Big error;
+      mpfr_mul_si(error.get(), value.get(), adjustment, MPFR_RNDN);
+      mpfr_div_2ui(error.get(), error.get(), 79, MPFR_RNDN);
+      mpfr_add(value.get(), value.get(), error.get(), MPFR_RNDN);
+      break;
+    }
+    case Way::cosine_held_to_68_bits:
+      set_held_cosine(value.get(), r, unit_held_bits);
+      break;
+  }
+  return extended_of(value.get());
+}
+
+Rounded evaluate_by_way(Way way, Uint128 magnitude, int scale, Evaluation how,
+                        std::int32_t adjustment) {
+  switch (way) {
+    case Way::sine:
+      return sine_of_remainder(magnitude, scale, how);
+    case Way::cosine:
+      return cosine_of_remainder(magnitude, scale, how);
+    case Way::sine_with_error:
+      return sine_of_remainder(magnitude, scale, how, adjustment);
+    case Way::cosine_held_to_68_bits:
+      break;
+  }
+  return cosine_of_remainder(magnitude, scale, how, unit_held_bits);
+}
+
+TEST(CorrectRounding, RemaindersOfEveryKindEveryWay) {
   std::mt19937_64 random(announced_seed());
   for (const RemainderKind& kind : remainder_kinds) {
     int fast_undecided = 0;
@@ -265,71 +312,24 @@ TEST(CorrectRounding, SineAndCosineOfRemainders) {
       const int scale =
           kind.low_scale + static_cast<int>(random() % (kind.high_scale - kind.low_scale + 1));
       const Uint128 magnitude = random_magnitude(random, kind, scale);
-      for (const Function function : {Function::sine, Function::cosine}) {
-        const ExtendedReal expected = reference_of_remainder(function, magnitude, scale);
-        const Rounded fast = remainder_function(function, magnitude, scale, Evaluation::fast);
-        const Rounded wide = remainder_function(function, magnitude, scale, Evaluation::wide);
+      const std::int32_t adjustment = static_cast<std::int32_t>(random() % 4001) - 2000;
+      Big r;
+      set_scaled(r.get(), magnitude, scale, false);
+      for (const Way way : {Way::sine, Way::cosine, Way::sine_with_error,
+                            Way::cosine_held_to_68_bits}) {
+        const ExtendedReal expected = reference_by_way(way, r.get(), adjustment);
+        const Rounded fast = evaluate_by_way(way, magnitude, scale, Evaluation::fast, adjustment);
+        const Rounded wide = evaluate_by_way(way, magnitude, scale, Evaluation::wide, adjustment);
         fast_undecided += fast.certain ? 0 : 1;
         if (fast.certain) {
-          ASSERT_EQ(fast.value, expected) << kind.name << " fast, i=" << i;
+          ASSERT_EQ(fast.value, expected) << kind.name << ", way " << static_cast<int>(way);
         }
-        ASSERT_TRUE(wide.certain) << kind.name;
-        ASSERT_EQ(wide.value, expected) << kind.name << " wide, i=" << i;
+        ASSERT_TRUE(wide.certain) << kind.name << ", way " << static_cast<int>(way);
+        ASSERT_EQ(wide.value, expected) << kind.name << ", way " << static_cast<int>(way);
       }
     }
     EXPECT_EQ(fast_undecided, 0) << kind.name << ": a random value this near a boundary is "
                                  << "a sign that the error bound has grown";
-  }
-}
-
-// The sine rounded after a relative error of ±adjustment·2^-79, as the unit's sine is.
-TEST(CorrectRounding, SineWithARelativeError) {
-  std::mt19937_64 random(announced_seed());
-  for (int i = 0; i < 20000; ++i) {
-    const RemainderKind& kind = remainder_kinds[i % 4];
-    const int scale =
-        kind.low_scale + static_cast<int>(random() % (kind.high_scale - kind.low_scale + 1));
-    const Uint128 magnitude = random_magnitude(random, kind, scale);
-    const std::int32_t adjustment = static_cast<std::int32_t>(random() % 4001) - 2000;
-    Big r;
-    set_scaled(r.get(), magnitude, scale, false);
-    Big exact;
-    mpfr_sin(exact.get(), r.get(), MPFR_RNDN);
-    Big adjusted;
-    mpfr_mul_si(adjusted.get(), exact.get(), adjustment, MPFR_RNDN);
-    mpfr_div_2ui(adjusted.get(), adjusted.get(), 79, MPFR_RNDN);
-    mpfr_add(adjusted.get(), adjusted.get(), exact.get(), MPFR_RNDN);
-    const ExtendedReal expected = extended_of(adjusted.get());
-    const Rounded fast = sine_of_remainder(magnitude, scale, Evaluation::fast, adjustment);
-    const Rounded wide = sine_of_remainder(magnitude, scale, Evaluation::wide, adjustment);
-    if (fast.certain) {
-      ASSERT_EQ(fast.value, expected) << kind.name << ", adjustment " << adjustment;
-    }
-    ASSERT_EQ(wide.value, expected) << kind.name << ", adjustment " << adjustment;
-  }
-}
-
-// The cosine with 1 − cos r held to 68 bits; a sixty-fourth of these land exactly halfway
-// between two results and go to the even one.
-TEST(CorrectRounding, CosineWithItsComplementHeldTo68Bits) {
-  std::mt19937_64 random(announced_seed());
-  for (int i = 0; i < 20000; ++i) {
-    const RemainderKind& kind = remainder_kinds[i % 4];
-    const int scale =
-        kind.low_scale + static_cast<int>(random() % (kind.high_scale - kind.low_scale + 1));
-    const Uint128 magnitude = random_magnitude(random, kind, scale);
-    Big r;
-    set_scaled(r.get(), magnitude, scale, false);
-    Big held;
-    set_held_cosine(held.get(), r.get(), unit_held_bits);
-    const ExtendedReal expected = extended_of(held.get());
-    const int bits = unit_held_bits;
-    const Rounded fast = cosine_of_remainder(magnitude, scale, Evaluation::fast, bits);
-    const Rounded wide = cosine_of_remainder(magnitude, scale, Evaluation::wide, bits);
-    if (fast.certain) {
-      ASSERT_EQ(fast.value, expected) << kind.name << ", i=" << i;
-    }
-    ASSERT_EQ(wide.value, expected) << kind.name << ", i=" << i;
   }
 }
 
@@ -406,35 +406,23 @@ constexpr ArgumentKind arctangent_kinds[] = {
     {"above 1", 0, 8},        {"huge", 9, 1023},
 };
 
+// Both ways: correctly rounded, and above 1 with arctan(1/x) held to 68 bits first.
 TEST(CorrectRounding, Arctangent) {
   std::mt19937_64 random(announced_seed());
   for (const ArgumentKind& kind : arctangent_kinds) {
     for (int i = 0; i < 4000; ++i) {
       const double x = random_double(random, kind.low_exponent, kind.high_exponent, true);
-      const ExtendedReal expected = reference_arctangent(x);
-      const Rounded fast = arctangent_of(x, Evaluation::fast);
-      const Rounded wide = arctangent_of(x, Evaluation::wide);
-      ASSERT_TRUE(fast.certain) << kind.name << std::hexfloat << " " << x;
-      ASSERT_EQ(fast.value, expected) << kind.name << std::hexfloat << " " << x;
-      ASSERT_TRUE(wide.certain) << kind.name;
-      ASSERT_EQ(wide.value, expected) << kind.name << std::hexfloat << " " << x;
-    }
-  }
-}
-
-TEST(CorrectRounding, ArctangentWithItsInverseHeldTo68Bits) {
-  std::mt19937_64 random(announced_seed());
-  for (const ArgumentKind& kind : arctangent_kinds) {
-    for (int i = 0; i < 2000; ++i) {
-      const double x = random_double(random, kind.low_exponent, kind.high_exponent, true);
-      Big expected;
-      set_model_arctangent(expected.get(), x, unit_held_bits);
-      const Rounded fast = arctangent_of(x, Evaluation::fast, unit_held_bits);
-      const Rounded wide = arctangent_of(x, Evaluation::wide, unit_held_bits);
-      if (fast.certain) {
-        ASSERT_EQ(fast.value, extended_of(expected.get())) << kind.name << std::hexfloat << " " << x;
+      for (const int held_bits : {0, unit_held_bits}) {
+        Big exact;
+        set_model_arctangent(exact.get(), x, held_bits);
+        const ExtendedReal expected = extended_of(exact.get());
+        const Rounded fast = arctangent_of(x, Evaluation::fast, held_bits);
+        const Rounded wide = arctangent_of(x, Evaluation::wide, held_bits);
+        ASSERT_TRUE(fast.certain) << kind.name << std::hexfloat << " " << x;
+        ASSERT_EQ(fast.value, expected) << kind.name << std::hexfloat << " " << x;
+        ASSERT_TRUE(wide.certain) << kind.name;
+        ASSERT_EQ(wide.value, expected) << kind.name << std::hexfloat << " " << x;
       }
-      ASSERT_EQ(wide.value, extended_of(expected.get())) << kind.name << std::hexfloat << " " << x;
     }
   }
 }
