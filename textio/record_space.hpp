@@ -51,7 +51,9 @@ class RecordSpace {
     last_ = last;
     ending_ = ending;
     full_ = false;
-    ends_used_ = 0;
+    if (ending == Ending::marked) {  // only these count their records (constant when inlined)
+      ends_used_ = 0;
+    }
   }
 
   // Reserves `count` bytes at the current place and returns where they go, with spill_bytes
