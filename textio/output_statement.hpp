@@ -93,8 +93,7 @@ inline void end_write() {
   if (statement.space.full()) {
     refuse_full_statement();
   }
-  statement.unit->begin_statement();
-  statement.unit->take_records(statement.space.size());
+  statement.unit->take_statement(statement.space.size());
 }
 
 }  // namespace duopit::textio
