@@ -30,7 +30,7 @@ class RecordSpace {
   // Bytes past the end of a space that a piece may store into (see above).
   static constexpr std::size_t spill_bytes = 64;
 
-  enum class Ending {
+  enum class Ending : unsigned char {
     crlf,    // a file: CR LF follows every terminated record
     marked,  // the console: each record's end is noted, for the carriage control that is
              // applied to the records when the statement ends
