@@ -137,7 +137,7 @@ void connect_unit(std::int32_t number, std::string_view given_name) {
                    Statement::open, unit.name());
   }
   unit.handle_ = opened.handle;
-  unit.write_mode_ = unit.status_ == FileStatus::new_file;  // nothing to cut in a new file
+  unit.set_write_mode(unit.status_ == FileStatus::new_file);  // nothing to cut in a new file
   ++table.connected;
 }
 
@@ -165,7 +165,12 @@ FileUnit* find_unit(std::int32_t number) {
   if (error != platform::OsError::none) {
     run_time_error(write_error(error), Statement::write, name());
   }
-  write_mode_ = true;
+  set_write_mode(true);
+}
+
+[[gnu::noinline]] void FileUnit::begin_and_take(std::size_t size) {
+  begin_statement();
+  take_records(size);
 }
 
 [[gnu::noinline]] void FileUnit::write_full_blocks() {
@@ -197,7 +202,7 @@ void FileUnit::close() {
   if (used_ > 0) {
     write_buffer(true);
   }
-  write_mode_ = false;
+  set_write_mode(false);
   (void)os().close(handle_);
   handle_ = platform::no_file;
 }

@@ -30,7 +30,7 @@ class FileUnit {
   // Before a write statement's records: the first one cuts an existing file at the write
   // position, so no old content survives behind the new records.
   void begin_statement() {
-    if (!write_mode_) [[unlikely]] {
+    if (take_limit_ == 0) [[unlikely]] {
       cut_old_file();
     }
   }
@@ -48,6 +48,15 @@ class FileUnit {
       write_full_blocks();
     }
   }
+  // begin_statement() and then take_records(size), for a statement whose layout cannot fail:
+  // one test tells when either has work to do.
+  void take_statement(std::size_t size) {
+    if (used_ + size >= take_limit_) [[unlikely]] {
+      begin_and_take(size);
+      return;
+    }
+    used_ += size;
+  }
   // Writes what the buffer holds and closes the handle; errors as CLOSE.
   void close();
 
@@ -60,6 +69,9 @@ class FileUnit {
  private:
   friend void connect_unit(std::int32_t, std::string_view);
   void cut_old_file();
+  void begin_and_take(std::size_t size);
+  // Whether the first write statement has cut the file, or had nothing to cut.
+  void set_write_mode(bool on) { take_limit_ = on ? file_buffer_bytes + 1 : 0; }
   void write_full_blocks();
   // Writes the bytes the buffer holds and gives the buffer up, whatever happens; false when
   // the write failed and the error path returned (during termination).
@@ -71,7 +83,9 @@ class FileUnit {
   // Every member starts at zero, so that the table of units costs no page until it is used.
   platform::FileHandle handle_ = 0;  // meaningful only while the unit is connected
   std::size_t used_ = 0;  // bytes the buffer holds: at most file_buffer_bytes between statements
-  bool write_mode_ = false;
+  // Statements that leave used_ below this take the short way: file_buffer_bytes + 1 once the
+  // file is in write mode (cut, or new), 0 before, so that the first statement cuts it.
+  std::size_t take_limit_ = 0;
   std::uint64_t position_ = 0;  // file offset of the buffer's first byte
   FileStatus status_ = FileStatus::new_file;
   FileAction action_ = FileAction::read_write;

@@ -57,10 +57,10 @@ PrintedReal round_for_printing(double value) {
   const auto bits = std::bit_cast<std::uint64_t>(value);
   const auto biased_exponent = static_cast<int>((bits >> 52) & 0x7FF);
   const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
-  if (biased_exponent == 0x7FF) {
+  if (biased_exponent == 0x7FF) [[unlikely]] {
     return {0, 1, special_text_length, false, false, special_kind(bits)};
   }
-  if (biased_exponent == 0 && fraction == 0) {
+  if (biased_exponent == 0 && fraction == 0) [[unlikely]] {
     return printed_zero;  // a negative zero loses its sign
   }
   // Subnormals have no hidden bit and the exponent of the smallest normals.

@@ -38,6 +38,14 @@ class FreeLayout {
 
   inline void place_real(RecordSpace& space, double value);
 
+  // Back to the start of a statement: the first record, with its leading blank owed. Field by
+  // field, so that the items placed next see the values without reading them back.
+  void restart() {
+    room_ = free_record_room;
+    pending_blanks_ = 1;
+    after_number_ = false;
+  }
+
   // Ends the last record, with the blanks still owed.
   void finish(RecordSpace& space) {
     space.end_record(true, static_cast<std::size_t>(pending_blanks_));

@@ -137,7 +137,7 @@ void hand_to_console(const RecordSpace& space) {
   if (format != nullptr) {
     begin_formatted(statement, format, format_length);
   } else {
-    statement.free.emplace();
+    statement.free.restart();
   }
 }
 
@@ -168,7 +168,7 @@ void begin_write(std::int32_t unit, const FixedLayout& format) {
   if (formatted(statement)) {
     statement.fixed->finish(statement.space);
   } else {
-    statement.free->finish(statement.space);
+    statement.free.finish(statement.space);
   }
   check_room();
   if (statement.route == Route::unconnected) {

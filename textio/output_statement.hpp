@@ -60,7 +60,7 @@ inline void begin_write(std::int32_t unit, const char* format = nullptr,
   statement.unit = file;
   statement.fixed = nullptr;
   statement.space.start(file->records_begin(), file->records_end(), RecordSpace::Ending::crlf);
-  statement.free.emplace();
+  statement.free.restart();
 }
 
 // A negative length gives an empty text.
@@ -71,7 +71,7 @@ inline void write_text_item(const char* text, int length) {
     place_formatted_item(item);
     return;
   }
-  statement.free->place_text(statement.space, item);
+  statement.free.place_text(statement.space, item);
 }
 
 inline void write_real_item(double value) {
@@ -80,7 +80,7 @@ inline void write_real_item(double value) {
     place_formatted_item({});  // under a format a real takes an A descriptor as an empty item
     return;
   }
-  statement.free->place_real(statement.space, value);
+  statement.free.place_real(statement.space, value);
 }
 
 inline void end_write() {
@@ -89,12 +89,11 @@ inline void end_write() {
     end_unusual();
     return;
   }
-  statement.free->finish(statement.space);
+  statement.free.finish(statement.space);
   if (statement.space.full()) {
     refuse_full_statement();
   }
-  statement.unit->begin_statement();
-  statement.unit->take_records(statement.space.size());
+  statement.unit->take_statement(statement.space.size());
 }
 
 }  // namespace duopit::textio

@@ -30,7 +30,7 @@ class RecordSpace {
   // Bytes past the end of a space that a piece may store into (see above).
   static constexpr std::size_t spill_bytes = 64;
 
-  enum class Ending {
+  enum class Ending : unsigned char {
     crlf,    // a file: CR LF follows every terminated record
     marked,  // the console: each record's end is noted, for the carriage control that is
              // applied to the records when the statement ends
@@ -51,7 +51,9 @@ class RecordSpace {
     last_ = last;
     ending_ = ending;
     full_ = false;
-    ends_used_ = 0;
+    if (ending == Ending::marked) {  // only these count their records (constant when inlined)
+      ends_used_ = 0;
+    }
   }
 
   // Reserves `count` bytes at the current place and returns where they go, with spill_bytes

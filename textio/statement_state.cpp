@@ -1,5 +1,5 @@
 // textio/statement_state.cpp — the text layer's part of the run's state itself,
-// constant-initialised to zero: no code runs before main to set it up.
+// constant-initialised: no code runs before main to set it up.
 #include "textio/statement_state.hpp"
 
 namespace duopit::textio {

@@ -2,8 +2,9 @@
 // statement in progress, and the formats the write statements have checked. The rest of the
 // run's state is in lifecycle/run_state.hpp; this part lives here because its types are this
 // layer's, which the lifecycle layer below cannot name.
-// Everything starts zero (no statement, no format checked), so it costs no page before the
-// first statement.
+// It starts with no statement and no format checked, constant-initialised: the free layout's
+// first-record values put it among the program's initialised data, on a page the run
+// touches anyway.
 #pragma once
 
 #include <array>
@@ -41,7 +42,7 @@ struct WriteStatement {
   // the next one looks at it first.
   lifecycle::FileUnit* unit;
   RecordSpace space;          // where the records are laid out: see record_space.hpp
-  std::optional<FreeLayout> free;
+  FreeLayout free;  // in free format
   FixedLayout* fixed;  // under a format: a kept format's layout, or `own`
   // The statement's own layout: a copy of one checked when the program was compiled, or a
   // format too long to keep, checked for this statement.

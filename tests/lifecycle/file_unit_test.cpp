@@ -18,15 +18,30 @@ using testing::Injected;
 using testing::Op;
 using testing::RunEnvironment;
 
-// One record of `length` characters 'x' followed by CR LF, through a write statement.
-void write_record(std::size_t length) {
+// How a statement hands its records over: begin_statement and take_records, as a statement
+// whose layout may still fail in between, or take_statement, the two in one.
+enum class HandOver { in_two_steps, in_one_step };
+constexpr HandOver both_hand_overs[] = {HandOver::in_two_steps, HandOver::in_one_step};
+
+// The bytes `record`, through a write statement.
+void write_bytes(const std::string& record, HandOver way) {
   FileUnit* unit = find_unit(100);
   ASSERT_NE(unit, nullptr);
-  unit->begin_statement();
-  const std::string record = std::string(length, 'x') + "\r\n";
+  if (way == HandOver::in_two_steps) {
+    unit->begin_statement();
+  }
   ASSERT_LE(record.size(), static_cast<std::size_t>(unit->records_end() - unit->records_begin()));
   std::memcpy(unit->records_begin(), record.data(), record.size());
-  unit->take_records(record.size());
+  if (way == HandOver::in_two_steps) {
+    unit->take_records(record.size());
+  } else {
+    unit->take_statement(record.size());
+  }
+}
+
+// One record of `length` characters 'x' followed by CR LF, through a write statement.
+void write_record(std::size_t length, HandOver way = HandOver::in_two_steps) {
+  write_bytes(std::string(length, 'x') + "\r\n", way);
 }
 
 TEST(FileName, TrimmedAndCutAt259Characters) {
@@ -84,41 +99,62 @@ TEST(UnitTable, SixtyOneUnitsAtMost) {
 }
 
 TEST(FileUnit, NewFileIsCreatedEmptyAndFilledInBlocksOf1024) {
-  RunEnvironment env;
-  const int status = env.run_to_exit([] {
-    connect_unit(100, "duopit.dat");
-    for (int i = 0; i < 20; ++i) {
-      write_record(100);  // 102 bytes each: 2040 in all
-    }
-  });
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(env.os.file_write_sizes, (std::vector<std::size_t>{1024, 1016}));
-  EXPECT_EQ(env.os.files["duopit.dat"].content.size(), 2040u);
+  for (const HandOver way : both_hand_overs) {
+    SCOPED_TRACE(static_cast<int>(way));
+    RunEnvironment env;
+    const int status = env.run_to_exit([way] {
+      connect_unit(100, "duopit.dat");
+      for (int i = 0; i < 20; ++i) {
+        write_record(100, way);  // 102 bytes each: 2040 in all
+      }
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(env.os.file_write_sizes, (std::vector<std::size_t>{1024, 1016}));
+    EXPECT_EQ(env.os.files["duopit.dat"].content.size(), 2040u);
+  }
 }
 
 TEST(FileUnit, FullBufferIsWrittenOnlyWhenTheNextByteArrives) {
-  RunEnvironment env;
-  (void)env.run([&] {
-    connect_unit(100, "duopit.dat");
-    write_record(1022);  // exactly 1024 bytes
-    EXPECT_TRUE(env.os.file_write_sizes.empty());
-    write_record(0);
-    EXPECT_EQ(env.os.file_write_sizes, std::vector<std::size_t>{1024});
-  });
+  for (const HandOver way : both_hand_overs) {
+    SCOPED_TRACE(static_cast<int>(way));
+    RunEnvironment env;
+    (void)env.run([&] {
+      connect_unit(100, "duopit.dat");
+      write_record(1022, way);  // exactly 1024 bytes
+      write_bytes("", way);
+      EXPECT_TRUE(env.os.file_write_sizes.empty());
+      write_record(0, way);
+      EXPECT_EQ(env.os.file_write_sizes, std::vector<std::size_t>{1024});
+    });
+  }
 }
 
+// A statement that hands over no bytes (its record left open) still cuts the file.
 TEST(FileUnit, OldContentIsKeptUntilTheFirstWriteStatementThenCut) {
-  RunEnvironment env;
-  env.os.files["duopit.dat"].content = std::string(5000, 'o');
-  (void)env.run([&] {
-    connect_unit(100, "duopit.dat");
-    EXPECT_EQ(find_unit(100)->status(), FileStatus::old_file);
-    EXPECT_EQ(env.os.files["duopit.dat"].content.size(), 5000u);
-    write_record(3);
-    EXPECT_EQ(env.os.files["duopit.dat"].content, "");
-  });
-  (void)env.run([] { exit_process(0); });
-  EXPECT_EQ(env.os.files["duopit.dat"].content, "xxx\r\n");
+  struct Case {
+    const char* record;
+    HandOver way;
+  };
+  constexpr Case cases[] = {
+      {"xxx\r\n", HandOver::in_two_steps},
+      {"xxx\r\n", HandOver::in_one_step},
+      {"", HandOver::in_two_steps},
+      {"", HandOver::in_one_step},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << '"' << c.record << "\" " << static_cast<int>(c.way));
+    RunEnvironment env;
+    env.os.files["duopit.dat"].content = std::string(5000, 'o');
+    (void)env.run([&] {
+      connect_unit(100, "duopit.dat");
+      EXPECT_EQ(find_unit(100)->status(), FileStatus::old_file);
+      EXPECT_EQ(env.os.files["duopit.dat"].content.size(), 5000u);
+      write_bytes(c.record, c.way);
+      EXPECT_EQ(env.os.files["duopit.dat"].content, "");
+    });
+    (void)env.run([] { exit_process(0); });
+    EXPECT_EQ(env.os.files["duopit.dat"].content, c.record);
+  }
 }
 
 struct OpenFailureCase {
@@ -198,17 +234,20 @@ TEST(FileUnit, StatusIsSettledByTheFirstOpen) {
 }
 
 TEST(FileUnit, OpenFallsBackToReadOnlyThenTheCutIsRefused) {
-  RunEnvironment env;
-  env.os.files["duopit.dat"] = {"old report", false, true};
-  const auto status = env.run([] {
-    connect_unit(100, "duopit.dat");
-    EXPECT_EQ(find_unit(100)->action(), FileAction::read);
-    write_record(3);
-  });
-  EXPECT_EQ(status, 1);
-  EXPECT_EQ(env.os.error,
-            "\r\nrun-time error F6421: WRITE(duopit.dat)\r\n- write access denied\r\n");
-  EXPECT_EQ(env.os.files["duopit.dat"].content, "old report");
+  for (const HandOver way : both_hand_overs) {
+    SCOPED_TRACE(static_cast<int>(way));
+    RunEnvironment env;
+    env.os.files["duopit.dat"] = {"old report", false, true};
+    const auto status = env.run([way] {
+      connect_unit(100, "duopit.dat");
+      EXPECT_EQ(find_unit(100)->action(), FileAction::read);
+      write_record(3, way);
+    });
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(env.os.error,
+              "\r\nrun-time error F6421: WRITE(duopit.dat)\r\n- write access denied\r\n");
+    EXPECT_EQ(env.os.files["duopit.dat"].content, "old report");
+  }
 }
 
 TEST(FileUnit, EmptyReadOnlyFileFailsAtTheFirstBlock) {

@@ -26,11 +26,21 @@ struct Laid {
 };
 
 // Lays the items out as a statement does, one by one, in a space like the report unit's.
-Laid lay_out_free(const std::vector<OutputItem>& items) {
+// `reused`: the layout has laid out part of another statement first, a real last, and is
+// restarted, as the one layout of the statement state is for every statement.
+Laid lay_out_free(const std::vector<OutputItem>& items, bool reused = false) {
   std::vector<char> memory(4096);
   RecordSpace space(memory.data(), memory.data() + memory.size() - RecordSpace::spill_bytes,
                     RecordSpace::Ending::crlf);
   FreeLayout layout;
+  if (reused) {
+    std::vector<char> other(256);
+    RecordSpace other_space(other.data(), other.data() + other.size() - RecordSpace::spill_bytes,
+                            RecordSpace::Ending::crlf);
+    layout.place_text(other_space, "x=");
+    layout.place_real(other_space, 1.5);
+    layout.restart();
+  }
   Laid laid{{}, true};
   for (const OutputItem& item : items) {
     if (item.kind == OutputItem::Kind::text) {
@@ -115,9 +125,11 @@ std::vector<RecordCase> record_cases() {
 
 TEST(LayOutFree, Records) {
   for (const RecordCase& c : record_cases()) {
-    const Laid laid = lay_out_free(c.items);
-    EXPECT_EQ(laid.records, c.records) << c.name;
-    EXPECT_TRUE(laid.all_terminated) << c.name;
+    for (const bool reused : {false, true}) {
+      const Laid laid = lay_out_free(c.items, reused);
+      EXPECT_EQ(laid.records, c.records) << c.name << (reused ? ", reused layout" : "");
+      EXPECT_TRUE(laid.all_terminated) << c.name;
+    }
   }
 }
 
