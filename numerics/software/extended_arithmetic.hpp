@@ -59,7 +59,8 @@ struct RealOutcome {
 // The 64-bit real load: exact. A subnormal real becomes a normalised extended real and flags
 // denormal; a signalling NaN flags invalid and is quieted. Inline for a normal real, the
 // common case: its 52 fraction bits go below the integer bit and its exponent is rebiased.
-[[nodiscard, gnu::cold]] Outcome from_unusual_real(double x);  // zeros, subnormals, infinities, NaNs
+// The load of a zero, a subnormal, an infinity or a NaN.
+[[nodiscard, gnu::cold]] Outcome from_unusual_real(double x);
 
 [[nodiscard]] inline Outcome from_real(double x) {
   constexpr int real_fraction_bits = 52;

@@ -78,7 +78,8 @@ struct Placed {
 
 // A result tiny before rounding (biased exponent below 1): denormalised to exponent 1, then
 // rounded there once. `tiny` says it is tiny after rounding with an unbounded exponent too.
-[[nodiscard, gnu::cold]] inline Placed place_tiny(int biased, std::uint64_t significand, bool tiny) {
+[[nodiscard, gnu::cold]] inline Placed place_tiny(int biased, std::uint64_t significand,
+                                                 bool tiny) {
   const Rounded denormal = round_to_53_bits(shift_right_jamming(significand, 1 - biased));
   const bool normal = (denormal.significand & integer_bit) != 0;
   std::uint16_t flags = 0;
@@ -100,10 +101,12 @@ struct Placed {
   if (biased < 1) [[unlikely]] {
     return place_tiny(biased, significand, rounded_biased < 1);
   }
-  return {rounded_biased, unbounded.significand, unbounded.inexact ? flag_inexact : std::uint16_t{0}};
+  const std::uint16_t inexact = unbounded.inexact ? flag_inexact : 0;
+  return {rounded_biased, unbounded.significand, inexact};
 }
 
-[[nodiscard]] inline Outcome round_extended(bool negative, int exponent, std::uint64_t significand) {
+[[nodiscard]] inline Outcome round_extended(bool negative, int exponent,
+                                           std::uint64_t significand) {
   const Placed placed = place_in_range(extended_range, exponent, significand);
   return {{negative, placed.biased, placed.significand}, placed.flags};
 }
