@@ -18,34 +18,14 @@
 #include <optional>
 #include <utility>
 
-#include "numerics/software/wide_unsigned.hpp"
+#include "numerics/software/extended_finite.hpp"
 
 namespace duopit::numerics::software {
 namespace {
 
-constexpr std::uint64_t integer_bit = std::uint64_t{1} << 63;
+using namespace finite;
+
 constexpr std::uint64_t quiet_bit = std::uint64_t{1} << 62;
-
-// A 53-bit significand held in the top of 64 bits leaves 11 bits to round away.
-constexpr int dropped_bits = 64 - 53;
-constexpr std::uint64_t last_kept_bit = std::uint64_t{1} << dropped_bits;
-constexpr std::uint64_t dropped_mask = last_kept_bit - 1;
-constexpr std::uint64_t half_of_last_kept = last_kept_bit >> 1;
-
-// The exponent range a result is rounded into: biased exponents 1..max_biased are normal,
-// 0 holds denormals, max_biased + 1 is taken by infinities.
-struct Range {
-  int bias;
-  int max_biased;
-};
-constexpr Range extended_range{ExtendedReal::exponent_bias, ExtendedReal::exponent_special - 1};
-constexpr Range real_range{1023, 2046};
-
-// A nonzero finite value as significand × 2^(exponent − 63), bit 63 of the significand set.
-struct Unpacked {
-  int exponent;
-  std::uint64_t significand;
-};
 
 enum class Kind { zero, finite, infinity, nan, refused };
 
@@ -71,6 +51,21 @@ enum class Kind { zero, finite, infinity, nan, refused };
   return kind_of(x) == Kind::nan && (x.significand & quiet_bit) == 0;
 }
 
+// Finite with the integer bit set and a nonzero exponent: the operands of the common case, for
+// which no special rule applies and the unpacked form is the stored one.
+[[nodiscard]] bool is_normal(ExtendedReal x) {
+  return static_cast<unsigned>(x.exponent - 1) < ExtendedReal::exponent_special - 1 &&
+         (x.significand & integer_bit) != 0;
+}
+
+[[nodiscard]] bool both_normal(ExtendedReal a, ExtendedReal b) {
+  return is_normal(a) && is_normal(b);
+}
+
+[[nodiscard]] Unpacked unpack_normal(ExtendedReal x) {
+  return {x.exponent - ExtendedReal::exponent_bias, x.significand};
+}
+
 [[nodiscard]] Unpacked unpack(ExtendedReal x) {
   const int biased = x.exponent == 0 ? 1 : x.exponent;
   const int shift = std::countl_zero(x.significand);
@@ -82,82 +77,6 @@ enum class Kind { zero, finite, infinity, nan, refused };
 }
 
 [[nodiscard]] ExtendedReal zero(bool negative) { return {negative, 0, 0}; }
-
-// Shifts right by `count`, folding every bit shifted out into bit 0 so rounding still sees it.
-[[nodiscard]] std::uint64_t shift_right_jamming(std::uint64_t value, int count) {
-  if (count == 0) {
-    return value;
-  }
-  if (count >= 64) {
-    return value != 0 ? 1 : 0;
-  }
-  const bool lost = (value << (64 - count)) != 0;
-  return (value >> count) | (lost ? 1 : 0);
-}
-
-// A significand rounded to its top 53 bits, to nearest even. `carried` says the rounding
-// went past 2^64: the significand is then 2^63 and the exponent is one more.
-struct Rounded {
-  std::uint64_t significand;
-  bool carried;
-  bool inexact;
-};
-
-[[nodiscard]] Rounded round_to_53_bits(std::uint64_t significand) {
-  const std::uint64_t dropped = significand & dropped_mask;
-  const std::uint64_t kept = significand & ~dropped_mask;
-  const bool up = dropped > half_of_last_kept ||
-                  (dropped == half_of_last_kept && (kept & last_kept_bit) != 0);
-  if (!up) {
-    return {kept, false, dropped != 0};
-  }
-  const std::uint64_t next = kept + last_kept_bit;
-  return next == 0 ? Rounded{integer_bit, true, true} : Rounded{next, false, true};
-}
-
-// A finite result placed in a range: a biased exponent and a significand whose low 11 bits are
-// zero (bit 63 clear for a denormal), or the overflow flag, for which the result is infinite.
-struct Placed {
-  int biased;
-  std::uint64_t significand;
-  std::uint16_t flags;
-};
-
-// `significand` (bit 63 set, bits below bit 0 folded into it) × 2^(exponent − 63), rounded once.
-[[nodiscard]] Placed place_in_range(Range range, int exponent, std::uint64_t significand) {
-  const int biased = exponent + range.bias;
-  const Rounded unbounded = round_to_53_bits(significand);
-  const int rounded_biased = biased + (unbounded.carried ? 1 : 0);
-  if (rounded_biased > range.max_biased) {
-    return {range.max_biased + 1, integer_bit, flag_overflow | flag_inexact};
-  }
-  const std::uint16_t inexact = unbounded.inexact ? flag_inexact : 0;
-  if (biased >= 1) {
-    return {rounded_biased, unbounded.significand, inexact};
-  }
-  // Tiny before rounding: denormalise to exponent 1, then round there once.
-  const bool tiny = rounded_biased < 1;
-  const Rounded denormal = round_to_53_bits(shift_right_jamming(significand, 1 - biased));
-  const bool normal = (denormal.significand & integer_bit) != 0;
-  std::uint16_t flags = 0;
-  if (denormal.inexact) {
-    flags = flag_inexact | (tiny ? flag_underflow : 0);
-  }
-  return {normal ? 1 : 0, denormal.significand, flags};
-}
-
-[[nodiscard]] Outcome round_extended(bool negative, int exponent, std::uint64_t significand) {
-  const Placed placed = place_in_range(extended_range, exponent, significand);
-  return {{negative, placed.biased, placed.significand}, placed.flags};
-}
-
-// The rounded form of a significand of 128 bits × 2^(exponent − 127); nonzero.
-[[nodiscard]] Outcome round_wide(bool negative, int exponent, WideUnsigned significand) {
-  const int shift = wide::leading_zeros(significand);
-  const WideUnsigned normalised = wide::shift_left(significand, shift);
-  const std::uint64_t folded = normalised.high | (normalised.low != 0 ? 1 : 0);
-  return round_extended(negative, exponent - shift, folded);
-}
 
 // The NaN the unit delivers when a or b is a NaN (at least one is), quieted.
 [[nodiscard]] ExtendedReal chosen_nan(ExtendedReal a, ExtendedReal b) {
@@ -196,26 +115,6 @@ struct Placed {
   return outcome;
 }
 
-// |a| ± |b| for finite nonzero operands with |a| ≥ |b|. The larger significand sits two bits
-// below the top of 128, leaving room for a carry; the smaller is aligned below it, any bits
-// shifted past the end folded into the last bit. They fall out only when the exponents differ
-// by more than 62, where at most one bit cancels, so the fold never reaches the rounding.
-[[nodiscard]] Outcome add_magnitudes(bool negative, Unpacked a, Unpacked b, bool subtract) {
-  const WideUnsigned larger = wide::shift_right_jamming({a.significand, 0}, 2);
-  const WideUnsigned smaller =
-      wide::shift_right_jamming({b.significand, 0}, 2 + (a.exponent - b.exponent));
-  const WideUnsigned sum =
-      subtract ? wide::difference(larger, smaller) : wide::sum(larger, smaller);
-  if (wide::is_zero(sum)) {
-    return {zero(false), 0};  // an exact cancellation is +0 when rounding to nearest
-  }
-  return round_wide(negative, a.exponent + 2, sum);
-}
-
-[[nodiscard]] bool is_smaller(Unpacked a, Unpacked b) {
-  return a.exponent != b.exponent ? a.exponent < b.exponent : a.significand < b.significand;
-}
-
 [[nodiscard]] Outcome add_finite(ExtendedReal a, ExtendedReal b) {
   if (kind_of(a) == Kind::zero && kind_of(b) == Kind::zero) {
     return {zero(a.negative && b.negative), 0};
@@ -247,37 +146,15 @@ struct Placed {
   return with_flags(add_finite(a, b), denormal_flag(a, b));
 }
 
-// The product of two 64-bit significands lies in [2^126, 2^128): its top bit weighs
-// 2^(ea + eb + 1).
-[[nodiscard]] Outcome multiply_finite(bool negative, Unpacked a, Unpacked b) {
-  return round_wide(negative, a.exponent + b.exponent + 1,
-                    wide::product(a.significand, b.significand));
-}
-
-// 64 quotient bits of a/b, the first always 1, by long division; the remainder folds into the
-// last bit. The partial remainder stays below 2b < 2^65: its 65th bit is kept in `carry`, and
-// subtracting b modulo 2^64 is exact whenever the true difference is below b.
-[[nodiscard]] Outcome divide_finite(bool negative, Unpacked a, Unpacked b) {
-  int exponent = a.exponent - b.exponent;
-  std::uint64_t remainder = a.significand;
-  bool carry = false;
-  if (a.significand < b.significand) {
-    exponent -= 1;
-    carry = true;  // remainder = 2a, whose top bit is a's integer bit
-    remainder = a.significand << 1;
+// a + b for two normal operands: add_finite without the zero cases, which cannot arise.
+[[nodiscard]] Outcome add_normal(ExtendedReal a, ExtendedReal b) {
+  const Unpacked ua = unpack_normal(a);
+  const Unpacked ub = unpack_normal(b);
+  const bool subtract = a.negative != b.negative;
+  if (is_smaller(ua, ub)) {
+    return add_magnitudes(b.negative, ub, ua, subtract);
   }
-  std::uint64_t quotient = 0;
-  for (int bit = 0; bit < 64; ++bit) {
-    quotient <<= 1;
-    if (carry || remainder >= b.significand) {
-      remainder -= b.significand;
-      quotient |= 1;
-    }
-    carry = (remainder & integer_bit) != 0;
-    remainder <<= 1;
-  }
-  const bool rest = remainder != 0 || carry;
-  return round_extended(negative, exponent, quotient | (rest ? 1 : 0));
+  return add_magnitudes(a.negative, ua, ub, subtract);
 }
 
 [[nodiscard]] Outcome multiply_ordinary(ExtendedReal a, ExtendedReal b) {
@@ -341,6 +218,20 @@ constexpr std::uint64_t real_indefinite_bits = 0xFFF8000000000000;
   return real_from_bits(sign | biased << real_fraction_bits | fraction, placed.flags);
 }
 
+// The store of a normal value whose real exponent is normal and leaves room for a carry
+// (`biased` in 1..2045): the exponent and the kept fraction bits side by side, so that
+// rounding up carries from the fraction into the exponent as it carries into 2^64.
+[[nodiscard]] RealOutcome store_normal(bool negative, int biased, std::uint64_t significand) {
+  const std::uint64_t fraction = (significand & ~integer_bit) >> dropped_bits;
+  const std::uint64_t dropped = significand & dropped_mask;
+  const std::uint64_t odd = fraction & 1;
+  const std::uint64_t up = (dropped + (half_of_last_kept - 1 + odd)) >> dropped_bits;
+  const std::uint64_t magnitude =
+      (static_cast<std::uint64_t>(biased) << real_fraction_bits) + fraction + up;
+  return real_from_bits((negative ? real_sign_bit : 0) | magnitude,
+                        dropped != 0 ? flag_inexact : 0);
+}
+
 // A NaN stored keeps the top 52 bits of its fraction, quieted.
 [[nodiscard]] RealOutcome store_nan(ExtendedReal x) {
   const std::uint64_t sign = x.negative ? real_sign_bit : 0;
@@ -357,9 +248,58 @@ constexpr std::uint64_t real_indefinite_bits = 0xFFF8000000000000;
   return {quiet, signalling ? flag_invalid : std::uint16_t{0}};
 }
 
+// The general paths: any operands, the special ones first. Out of line and cold, so that
+// the common case's code stays short.
+[[gnu::cold]] Outcome add_general(ExtendedReal a, ExtendedReal b) {
+  if (const auto special = special_operand_outcome(a, b)) {
+    return *special;
+  }
+  return add_ordinary(a, b);
+}
+
+// The NaN choice looks at b as it is, so b changes sign only after it.
+[[gnu::cold]] Outcome sub_general(ExtendedReal a, ExtendedReal b) {
+  if (const auto special = special_operand_outcome(a, b)) {
+    return *special;
+  }
+  b.negative = !b.negative;
+  return add_ordinary(a, b);
+}
+
+[[gnu::cold]] Outcome mul_general(ExtendedReal a, ExtendedReal b) {
+  if (const auto special = special_operand_outcome(a, b)) {
+    return *special;
+  }
+  return multiply_ordinary(a, b);
+}
+
+[[gnu::cold]] Outcome div_general(ExtendedReal a, ExtendedReal b) {
+  if (const auto special = special_operand_outcome(a, b)) {
+    return *special;
+  }
+  return divide_ordinary(a, b);
+}
+
+[[gnu::cold]] RealOutcome store_general(ExtendedReal x) {
+  const std::uint64_t sign = x.negative ? real_sign_bit : 0;
+  switch (kind_of(x)) {
+    case Kind::refused:
+      return real_from_bits(real_indefinite_bits, flag_invalid);
+    case Kind::nan:
+      return store_nan(x);
+    case Kind::infinity:
+      return real_from_bits(sign | real_special_exponent << real_fraction_bits, 0);
+    case Kind::zero:
+      return real_from_bits(sign, 0);
+    case Kind::finite:
+      break;
+  }
+  return store_finite(x.negative, unpack(x));
+}
+
 }  // namespace
 
-Outcome from_real(double x) {
+Outcome from_unusual_real(double x) {
   const auto bits = std::bit_cast<std::uint64_t>(x);
   const bool negative = (bits & real_sign_bit) != 0;
   const auto biased = static_cast<int>((bits >> real_fraction_bits) & real_special_exponent);
@@ -376,57 +316,49 @@ Outcome from_real(double x) {
     const int exponent = 63 - 1074 - shift;
     return {{negative, exponent + ExtendedReal::exponent_bias, fraction << shift}, flag_denormal};
   }
-  const int exponent = biased - real_range.bias;
-  return {{negative, exponent + ExtendedReal::exponent_bias,
-           integer_bit | fraction << dropped_bits},
-          0};
+  return from_real(x);  // a normal real, which from_real loads itself
 }
 
+// Each operation first takes the common case, two normal operands, straight to the exact
+// result: every special rule is then one that does not apply, and the operands unpack as
+// they are stored.
 Outcome add(ExtendedReal a, ExtendedReal b) {
-  if (const auto special = special_operand_outcome(a, b)) {
-    return *special;
+  if (both_normal(a, b)) [[likely]] {
+    return add_normal(a, b);
   }
-  return add_ordinary(a, b);
+  return add_general(a, b);
 }
 
-// The NaN choice looks at b as it is, so b changes sign only after it.
 Outcome sub(ExtendedReal a, ExtendedReal b) {
-  if (const auto special = special_operand_outcome(a, b)) {
-    return *special;
+  if (both_normal(a, b)) [[likely]] {
+    b.negative = !b.negative;
+    return add_normal(a, b);
   }
-  b.negative = !b.negative;
-  return add_ordinary(a, b);
+  return sub_general(a, b);
 }
 
 Outcome mul(ExtendedReal a, ExtendedReal b) {
-  if (const auto special = special_operand_outcome(a, b)) {
-    return *special;
+  if (both_normal(a, b)) [[likely]] {
+    return multiply_finite(a.negative != b.negative, unpack_normal(a), unpack_normal(b));
   }
-  return multiply_ordinary(a, b);
+  return mul_general(a, b);
 }
 
 Outcome div(ExtendedReal a, ExtendedReal b) {
-  if (const auto special = special_operand_outcome(a, b)) {
-    return *special;
+  if (both_normal(a, b)) [[likely]] {
+    return divide_finite(a.negative != b.negative, unpack_normal(a), unpack_normal(b));
   }
-  return divide_ordinary(a, b);
+  return div_general(a, b);
 }
 
+// A normal value whose real exponent is normal, with room for a carry, stores directly.
 RealOutcome to_real(ExtendedReal x) {
-  const std::uint64_t sign = x.negative ? real_sign_bit : 0;
-  switch (kind_of(x)) {
-    case Kind::refused:
-      return real_from_bits(real_indefinite_bits, flag_invalid);
-    case Kind::nan:
-      return store_nan(x);
-    case Kind::infinity:
-      return real_from_bits(sign | real_special_exponent << real_fraction_bits, 0);
-    case Kind::zero:
-      return real_from_bits(sign, 0);
-    case Kind::finite:
-      break;
+  const int real_biased = x.exponent - (ExtendedReal::exponent_bias - real_range.bias);
+  const bool inside = static_cast<unsigned>(real_biased - 1) < real_range.max_biased - 1;
+  if (inside && is_normal(x)) [[likely]] {
+    return store_normal(x.negative, real_biased, x.significand);
   }
-  return store_finite(x.negative, unpack(x));
+  return store_general(x);
 }
 
 }  // namespace duopit::numerics::software

@@ -13,6 +13,7 @@
 // unit refuses (unnormals, pseudo-infinities, pseudo-NaNs); `exponent` must lie in 0..0x7FFF.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <initializer_list>
 
@@ -56,8 +57,24 @@ struct RealOutcome {
 };
 
 // The 64-bit real load: exact. A subnormal real becomes a normalised extended real and flags
-// denormal; a signalling NaN flags invalid and is quieted.
-[[nodiscard]] Outcome from_real(double x);
+// denormal; a signalling NaN flags invalid and is quieted. Inline for a normal real, the
+// common case: its 52 fraction bits go below the integer bit and its exponent is rebiased.
+// The load of a zero, a subnormal, an infinity or a NaN.
+[[nodiscard, gnu::cold]] Outcome from_unusual_real(double x);
+
+[[nodiscard]] inline Outcome from_real(double x) {
+  constexpr int real_fraction_bits = 52;
+  constexpr std::int32_t real_exponent_special = 0x7FF;
+  constexpr std::int32_t rebias = ExtendedReal::exponent_bias - 1023;
+  const auto bits = std::bit_cast<std::uint64_t>(x);
+  const auto biased = static_cast<std::int32_t>(bits >> real_fraction_bits) & real_exponent_special;
+  if (biased == 0 || biased == real_exponent_special) [[unlikely]] {
+    return from_unusual_real(x);
+  }
+  const std::uint64_t integer_bit = std::uint64_t{1} << 63;
+  const std::uint64_t significand = integer_bit | bits << (64 - 1 - real_fraction_bits);
+  return {{(bits & integer_bit) != 0, biased + rebias, significand}, 0};
+}
 
 // a + b, a − b, a × b, a ÷ b: the exact result rounded once to a 53-bit significand, to
 // nearest even, within the extended exponent range. Tiny results become extended denormals

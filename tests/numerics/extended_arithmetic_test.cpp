@@ -144,6 +144,29 @@ const OperationCase operation_cases[] = {
      smallest_normal, underflow | inexact},
     {"half the grid step ties to zero", Op::mul, smallest_normal,
      plus(bias - 53, one_significand), positive_zero, underflow | inexact},
+    // Normal operands whose result leaves the normal range, or only just stays in it.
+    {"largest + half step carries into overflow", Op::add, largest_53_bit,
+     plus(0x7FFE - 53, one_significand), positive_infinity, overflow | inexact},
+    {"x + -x at the top exponent is +0", Op::add, largest_53_bit,
+     minus(0x7FFE, 0xFFFFFFFFFFFFF800), positive_zero, none},
+    {"cancellation below the smallest normal is exact", Op::sub,
+     plus(1, 0x8000000000000800), smallest_normal, plus(0, 0x800), none},
+    {"2 x smallest normal x 1/2 stays normal", Op::mul, plus(2, one_significand),
+     plus(bias - 1, one_significand), smallest_normal, none},
+    {"smallest normal / 2 is an exact denormal", Op::div, smallest_normal, two,
+     plus(0, 0x4000000000000000), none},
+    {"(2^53 + 1) / 2 ties to even, down", Op::div, plus(bias + 53, 0x8000000000000400), two,
+     plus(bias + 52, one_significand), inexact},
+    {"(2^53 + 3) / 2 ties to even, up", Op::div, plus(bias + 53, 0x8000000000000C00), two,
+     plus(bias + 52, 0x8000000000001000), inexact},
+    {"-1 / 3, the dividend below the divisor", Op::div, minus(bias, one_significand),
+     plus(bias + 1, 0xC000000000000000), minus(bias - 2, 0xAAAAAAAAAAAAA800), inexact},
+    {"2^-64 is all below the kept bits of 1", Op::add, one, plus(bias - 64, one_significand),
+     one, inexact},
+    {"1 - 2^-200 only sets the sticky bit", Op::sub, one, plus(bias - 200, one_significand), one,
+     inexact},
+    {"2 - 2^-53 (1 + 2^-52) borrows below a tie", Op::sub, two,
+     plus(bias - 53, 0x8000000000000800), plus(bias, 0xFFFFFFFFFFFFF800), inexact},
 };
 
 TEST(ExtendedArithmetic, HandPickedOperations) {
@@ -179,6 +202,12 @@ const StoreCase store_cases[] = {
      0x0010000000000000, underflow | inexact},
     {"extended denormal", denormal_value, 0, underflow | inexact},
     {"largest real", plus(bias + 1023, 0xFFFFFFFFFFFFF800), 0x7FEFFFFFFFFFFFFF, none},
+    {"2^1023 (1 - 2^-54) rounds up into the top exponent", plus(bias + 1022, 0xFFFFFFFFFFFFFC00),
+     0x7FE0000000000000, inexact},
+    {"tie above 2^-1022 goes to even", minus(real_min_exponent, 0x8000000000000400),
+     0x8010000000000000, inexact},
+    {"just above a tie rounds up", plus(bias + 1, 0x8000000000000401), 0x4000000000000001,
+     inexact},
     {"largest real + half step overflows", plus(bias + 1023, 0xFFFFFFFFFFFFFC00),
      0x7FF0000000000000, overflow | inexact},
     {"-2^1024 overflows", minus(bias + 1024, one_significand), 0xFFF0000000000000,
@@ -207,6 +236,8 @@ const LoadCase load_cases[] = {
     {0x3FF0000000000000, one, none},
     {0xC000000000000001, minus(bias + 1, 0x8000000000000800), none},
     {0x8000000000000000, negative_zero, none},
+    {0x0010000000000000, plus(bias - 1022, one_significand), none},
+    {0xFFEFFFFFFFFFFFFF, minus(bias + 1023, 0xFFFFFFFFFFFFF800), none},
     {0x0000000000000001, plus(bias - 1074, one_significand), denormal},
     {0x000FFFFFFFFFFFFF, plus(bias - 1023, 0xFFFFFFFFFFFFF000), denormal},
     {0xFFF0000000000000, minus(0x7FFF, one_significand), none},
@@ -230,42 +261,51 @@ TEST(ExtendedArithmetic, TheFirstTrapFollowsTheUnitsPriority) {
 }
 
 struct ShiftCase {
-  WideUnsigned x;
+  std::uint64_t high;
+  std::uint64_t low;
   int count;
-  WideUnsigned expected;
+  std::uint64_t expected_high;
+  std::uint64_t expected_low;
 };
 
 // Shifts across the halves, with and without bits falling off the end.
 const ShiftCase shift_cases[] = {
-    {{0x10, 0}, 0, {0x10, 0}},
-    {{0x10, 0}, 64, {0, 0x10}},
-    {{0x10, 1}, 64, {0, 0x11}},
-    {{0x10, 0}, 65, {0, 0x8}},
-    {{0x11, 0}, 65, {0, 0x9}},
-    {{0x10, 0}, 68, {0, 0x1}},
-    {{0x10, 0}, 69, {0, 0x1}},
-    {{0x8000000000000000, 0}, 126, {0, 0x2}},
-    {{0, 1}, 128, {0, 1}},
-    {{0, 0}, 200, {0, 0}},
-    {{0x1, 0x8000000000000000}, 63, {0, 0x3}},
-    {{0x1, 0x8000000000000001}, 63, {0, 0x3}},
-    {{0x1, 0x4000000000000000}, 63, {0, 0x3}},
+    {0x10, 0, 0, 0x10, 0},
+    {0x10, 0, 64, 0, 0x10},
+    {0x10, 1, 64, 0, 0x11},
+    {0x10, 0, 65, 0, 0x8},
+    {0x11, 0, 65, 0, 0x9},
+    {0x10, 0, 68, 0, 0x1},
+    {0x10, 0, 69, 0, 0x1},
+    {0x8000000000000000, 0, 126, 0, 0x2},
+    {0, 1, 128, 0, 1},
+    {0, 0, 200, 0, 0},
+    {0x1, 0x8000000000000000, 63, 0, 0x3},
+    {0x1, 0x8000000000000001, 63, 0, 0x3},
+    {0x1, 0x4000000000000000, 63, 0, 0x3},
+    {0, 0x8000000000000001, 1, 0, 0x4000000000000001},
+    {0x3, 0x1, 1, 0x1, 0x8000000000000001},
 };
 
 TEST(WideUnsigned, ShiftRightFoldsLostBitsIntoTheLast) {
   for (const ShiftCase& c : shift_cases) {
-    EXPECT_EQ(wide::shift_right_jamming(c.x, c.count), c.expected)
-        << std::hex << c.x.high << ":" << c.x.low << " >> " << std::dec << c.count;
+    const Uint128 shifted = wide::shift_right_jamming(wide::from_halves(c.high, c.low), c.count);
+    EXPECT_EQ(wide::high_half(shifted), c.expected_high)
+        << std::hex << c.high << ":" << c.low << " >> " << std::dec << c.count;
+    EXPECT_EQ(wide::low_half(shifted), c.expected_low)
+        << std::hex << c.high << ":" << c.low << " >> " << std::dec << c.count;
   }
 }
 
 TEST(WideUnsigned, ProductCarriesAcrossTheHalves) {
   const std::uint64_t all = ~std::uint64_t{0};
-  EXPECT_EQ(wide::product(all, all), (WideUnsigned{all - 1, 1}));  // (2^64 - 1)^2
-  EXPECT_EQ(wide::product(0x100000000, 0x100000000), (WideUnsigned{1, 0}));
-  EXPECT_EQ(wide::product(0xFFFFFFFF, 0xFFFFFFFF), (WideUnsigned{0, 0xFFFFFFFE00000001}));
-  EXPECT_EQ(wide::sum({0, all}, {0, 1}), (WideUnsigned{1, 0}));
-  EXPECT_EQ(wide::difference({1, 0}, {0, 1}), (WideUnsigned{0, all}));
+  EXPECT_EQ(Uint128{all} * all, wide::from_halves(all - 1, 1));  // (2^64 - 1)^2
+  EXPECT_EQ(Uint128{0x100000000} * 0x100000000, wide::from_halves(1, 0));
+  EXPECT_EQ(Uint128{0xFFFFFFFF} * 0xFFFFFFFF, wide::from_halves(0, 0xFFFFFFFE00000001));
+  EXPECT_EQ(wide::from_halves(0, all) + 1, wide::from_halves(1, 0));
+  EXPECT_EQ(wide::from_halves(1, 0) - 1, wide::from_halves(0, all));
+  EXPECT_EQ(wide::leading_zeros(wide::from_halves(0, 1)), 127);
+  EXPECT_EQ(wide::leading_zeros(wide::from_halves(1, 0)), 63);
 }
 
 #if defined(DUOPIT_X87_REFERENCE)
