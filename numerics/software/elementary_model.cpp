@@ -2,9 +2,9 @@
 // in integers (elementary_model.hpp says what is modelled). No floating point of the host is
 // used: the argument's bits are read as an integer and every step is fixed-point arithmetic.
 //
-// Evaluation: the argument is split at a breakpoint k/64; sin, cos or arctan there comes from
+// Evaluation: the argument is split at a breakpoint k/128; sin, cos or arctan there comes from
 // a table the compiler builds at 318 bits, and a short Taylor series covers the rest
-// (|t| ≤ 1/128). Arguments below 1/128 are evaluated relative to their own size (x·S(x²)),
+// (|t| ≤ 1/256). Arguments below 1/256 are evaluated relative to their own size (x·S(x²)),
 // so a remainder of 2^-70 or an argument of 2^-1000 keeps its precision. Each evaluation
 // carries an error bound; if the value lies closer to a rounding boundary than that bound,
 // the 128-bit evaluation is repeated at 256 bits. Should that one be undecided too (its value
@@ -34,10 +34,10 @@ constexpr int table_limbs = 5;  // tables are built with a limb to spare, then t
 // 256-bit evaluation.
 constexpr std::uint64_t error_bound_ulps = fast_error_bound;
 
-// Step 1: series coefficients. Degree in s = t² for |t| ≤ 2^-7 (s ≤ 2^-14), so that the first
+// Step 1: series coefficients. Degree in s = t² for |t| ≤ 2^-8 (s ≤ 2^-16), so that the first
 // omitted term, relative to the result, lies below 2^-130 at 128 bits and below 2^-256 at 256
-// bits: s^7/15!·t < 2^-145 and s^7/14! < 2^-134 for the sine and cosine at degree 6,
-// s^9/19 < 2^-130 for the arctangent at degree 8.
+// bits: s^7/15!·t < 2^-160 and s^7/14! < 2^-148 for the sine and cosine at degree 6,
+// s^9/19 < 2^-148 for the arctangent at degree 8.
 template <int N>
 constexpr int trig_degree = N == fast_limbs ? 6 : 12;
 template <int N>
@@ -77,7 +77,7 @@ constexpr auto arctangent_coefficients = [] {
 
 // Σ (−1)^n c[n] s^n by Horner's rule. Every partial sum stays positive (s·c[n+1] < c[n]), so
 // unsigned arithmetic suffices. At 128 bits the partial sums from s^5 up weigh at most
-// s^5 ≤ 2^-70 in the result, so the 62 fraction bits of one limb carry them (their error,
+// s^5 ≤ 2^-80 in the result, so the 62 fraction bits of one limb carry them (their error,
 // three units of 2^-62, reaches the result below 2^-130); those steps multiply single limbs.
 constexpr std::size_t first_short_step = 5;
 
@@ -100,10 +100,10 @@ constexpr Fixed<N> alternating_series(const std::array<Fixed<N>, K>& c, const Fi
   return sum;
 }
 
-// Step 2: tables at the breakpoints k/64.
-constexpr int breakpoint_bits = 6;
-constexpr std::size_t trig_breakpoints = 51;         // |r| ≤ π/4 < 50.5/64
-constexpr std::size_t arctangent_breakpoints = 65;   // 0 ≤ u ≤ 1
+// Step 2: tables at the breakpoints k/128.
+constexpr int breakpoint_bits = 7;
+constexpr std::size_t trig_breakpoints = 102;        // |r| ≤ π/4 < 101.5/128
+constexpr std::size_t arctangent_breakpoints = 129;  // 0 ≤ u ≤ 1
 
 template <int N>
 struct SineCosine {
@@ -122,7 +122,7 @@ constexpr SineCosine<table_limbs> taylor_sine_cosine(const Fixed<table_limbs>& a
   return {subtract(sums[1], sums[3]), subtract(sums[0], sums[2])};
 }
 
-// arctan(64/d) for d ≥ 4096 by its Taylor series Σ (−1)^n y^(2n+1)/(2n+1), y = 64/d.
+// arctan(128/d) for d ≥ 16384 by its Taylor series Σ (−1)^n y^(2n+1)/(2n+1), y = 128/d.
 constexpr Fixed<table_limbs> arctangent_of_ratio(std::uint64_t d) {
   constexpr std::uint64_t numerator = std::uint64_t{1} << breakpoint_bits;
   Fixed<table_limbs> power = multiply_small(divide_small(fixed_one<table_limbs>(), d), numerator);
@@ -144,11 +144,12 @@ constexpr Fixed<N> breakpoint(std::uint64_t k) {
   return c;
 }
 
-// The tables are built at 318 bits by short recurrences, cheap enough for any compiler's
-// budget of constant evaluation; each step loses a few units of 2^-318, so after 64 steps
-// the 256-bit entries kept are still exact to their last bit or two.
+// The tables are built at 318 bits by short recurrences (the arctangent's takes more steps of
+// constant evaluation than clang allows by default: CMakeLists.txt raises its limit for this
+// file); each step loses a few units of 2^-318, so after 128 steps the 256-bit entries kept
+// are still exact to their last bit or two.
 
-// sin and cos of k/64, turning by 1/64 at a time: sin(a + b) = sin a cos b + cos a sin b,
+// sin and cos of k/128, turning by 1/128 at a time: sin(a + b) = sin a cos b + cos a sin b,
 // cos(a + b) = cos a cos b − sin a sin b.
 constexpr auto wide_sine_cosine_table = [] {
   std::array<SineCosine<wide_limbs>, trig_breakpoints> table{};
@@ -162,8 +163,8 @@ constexpr auto wide_sine_cosine_table = [] {
   return table;
 }();
 
-// arctan(k/64) = Σ_{j ≤ k} arctan(j/64) − arctan((j−1)/64), each difference being
-// arctan((1/64)/(1 + j(j−1)/4096)) = arctan(64/(4096 + j(j−1))).
+// arctan(k/128) = Σ_{j ≤ k} arctan(j/128) − arctan((j−1)/128), each difference being
+// arctan((1/128)/(1 + j(j−1)/16384)) = arctan(128/(16384 + j(j−1))).
 constexpr auto wide_arctangent_table = [] {
   std::array<Fixed<wide_limbs>, arctangent_breakpoints> table{};
   Fixed<table_limbs> sum;
@@ -195,7 +196,7 @@ constexpr auto arctangent_table = [] {
   return table;
 }();
 
-// The breakpoint nearest u (u < 4): round(64u).
+// The breakpoint nearest u (u < 4): round(128u).
 template <int N>
 std::uint64_t nearest_breakpoint(const Fixed<N>& u) {
   constexpr int shift = 62 - breakpoint_bits;
@@ -352,7 +353,7 @@ Fixed<N> arctangent_fixed(const Fixed<N>& u) {
   return numerator.negative ? subtract(head, tail) : add(head, tail);
 }
 
-// x·F(x²) for 2^exponent ≤ x < 2^(exponent+1) below 2^-7, relative to x's own size:
+// x·F(x²) for 2^exponent ≤ x < 2^(exponent+1) below 2^-8, relative to x's own size:
 // significand in [1, 2).
 template <int N, std::size_t K>
 Approximation<N> odd_series_relative(const std::array<Fixed<N>, K>& c, const Fixed<N>& significand,
@@ -410,7 +411,7 @@ DoubleParts split_double(double x) {
           (bits & double_fraction_mask) | (std::uint64_t{1} << double_fraction_bits)};
 }
 
-// arctan|x|: below 2^-7 relative to x; up to 1 through the table; above 1 as π₆₆/2 − arctan(1/x),
+// arctan|x|: below 2^-8 relative to x; up to 1 through the table; above 1 as π₆₆/2 − arctan(1/x),
 // as the unit computes it, with the same π rounded to 66 bits that its sine reduces by.
 // That π/2 lies 2^-68.75 below the true one, which decides the rounding of one result in
 // fifty above 1.

@@ -175,8 +175,8 @@ TEST(Tables, EveryEntryAgainstMpfr) {
     Kind kind;
     std::size_t size;
   };
-  for (const Table table : {Table{Kind::sine, 51}, Table{Kind::cosine, 51},
-                            Table{Kind::arctangent, 65}}) {
+  for (const Table table : {Table{Kind::sine, 102}, Table{Kind::cosine, 102},
+                            Table{Kind::arctangent, 129}}) {
     for (std::size_t k = 0; k < table.size; ++k) {
       const TableEntry entry = table.kind == Kind::sine     ? sine_table_entry(k)
                                : table.kind == Kind::cosine ? cosine_table_entry(k)
@@ -189,7 +189,7 @@ TEST(Tables, EveryEntryAgainstMpfr) {
       }
       Big exact;
       mpfr_set_ui(exact.get(), k, MPFR_RNDN);
-      mpfr_div_2ui(exact.get(), exact.get(), 6, MPFR_RNDN);
+      mpfr_div_2ui(exact.get(), exact.get(), 7, MPFR_RNDN);
       if (table.kind == Kind::sine) {
         mpfr_sin(exact.get(), exact.get(), MPFR_RNDN);
       } else if (table.kind == Kind::cosine) {
@@ -350,11 +350,11 @@ TEST(Fallback, CosineJustAboveAMidpoint) {
   EXPECT_EQ(cosine(-0x1p-32), one);
 }
 
-// At the breakpoints themselves and one unit of 2^-65 either side, the table entry is most
-// of the result.
+// At the breakpoints k/128 themselves, one unit of 2^-65 either side, and halfway between two
+// (where either neighbour may be taken), the table entry is most of the result.
 TEST(CorrectRounding, AtAndBesideBreakpoints) {
-  for (Uint128 k = 1; k <= 50; ++k) {
-    for (const Uint128 magnitude : {(k << 59) - 1, k << 59, (k << 59) + 1}) {
+  for (Uint128 k = 1; k <= 100; ++k) {
+    for (const Uint128 magnitude : {(k << 58) - 1, k << 58, (k << 58) + 1, (2 * k + 1) << 57}) {
       for (const Function function : {Function::sine, Function::cosine}) {
         const ExtendedReal expected = reference_of_remainder(function, magnitude, 65);
         for (const Evaluation how : {Evaluation::fast, Evaluation::wide}) {
@@ -428,8 +428,8 @@ TEST(CorrectRounding, Arctangent) {
 }
 
 TEST(CorrectRounding, ArctangentAtBreakpoints) {
-  for (int k = 1; k <= 64; ++k) {
-    for (const double x : {k / 64.0, 64.0 / k}) {
+  for (int k = 1; k <= 128; ++k) {
+    for (const double x : {k / 128.0, 128.0 / k, (k - 0.5) / 128.0}) {
       const ExtendedReal expected = reference_arctangent(x);
       EXPECT_EQ(arctangent_of(x, Evaluation::fast).value, expected) << x;
       EXPECT_EQ(arctangent_of(x, Evaluation::wide).value, expected) << x;
