@@ -1,0 +1,34 @@
+// numerics/software/fraction_rounding.hpp — rounding the 128-bit approximations of the software
+// elementary functions to a 64-bit significand, and deciding from their error bound whether
+// that rounding is certain. Integer arithmetic only; no evaluation here.
+#pragma once
+
+#include <cstdint>
+
+#include "numerics/software/elementary_model.hpp"
+#include "numerics/software/fixed_point.hpp"
+
+namespace duopit::numerics::software {
+
+// value·2^exponent, value nonzero and below 2^128.
+struct Scaled {
+  Uint128 value = 0;
+  int exponent = 0;
+};
+
+// RN64 of a, whose error is below `error` units of its last bit; certain when the error bound
+// proves the rounding. error 0: a is exact, and a value exactly halfway rounds to even.
+[[nodiscard]] Rounded round_scaled(const Scaled& a, std::uint64_t error);
+
+// RN64(c − RN_b(w)) for an exact constant c and an approximation w ≥ 0 of a small part, both in
+// units of 2^exponent, w's error below fast_error_bound units: the unit holds the small part of
+// some results (1 − cos r, arctan(1/x)) to b significant bits before it combines it with 1 or
+// π₆₆/2.
+[[nodiscard]] Rounded round_held_difference(Uint128 constant, Uint128 small, int exponent,
+                                            int bits);
+
+// v·(1 + adjustment·2^-79), truncated, for the unit's own sine error; v at least 2^63 and,
+// with the adjustment, below 2^128.
+[[nodiscard]] Uint128 scale_relative(Uint128 v, std::int32_t adjustment);
+
+}  // namespace duopit::numerics::software
