@@ -62,34 +62,27 @@ consteval Uint128 power_over(int p, uint64_t n) {
 // to it); the step to s² takes s whole. The partial sums from s^4 on are held in one word, to
 // 2^-66 or better: s^4 ≤ 2^-64 carries their error below 2^-128 relative to the result.
 
-// sin t = t·(1 − W), W = s(1/3! − s(1/5! − s(1/7! − s(1/9! − s/11!)))), as W·2^144. The first
+// sin t = t·(1 − s·g), g = 1/3! − s(1/5! − s(1/7! − s(1/9! − s/11!))), as g·2^130. The first
 // omitted term, t·s^6/13!, is below 2^-136.
-Uint128 sine_defect(Uint128 square) {
+Uint128 sine_quotient(Uint128 square) {
   const uint64_t s79 = word(square >> 63);
   const uint64_t g4 = word(power_over(82, 362880)) -                           // ·2^82
                       word((Uint128{s79} * word(power_over(67, 39916800))) >> 64);
   const uint64_t g3 = word(power_over(76, 5040)) - word((Uint128{s79} * g4) >> 85);  // ·2^76
   const Uint128 g2 = power_over(134, 120) - (multiply_high(g3, square) >> 20);       // ·2^134
-  const Uint128 g1 = power_over(130, 6) - (multiply_high(square, g2) >> 18);        // ·2^130
-  return multiply_high(square, g1);
+  return power_over(130, 6) - (multiply_high(square, g2) >> 18);
 }
 
-// sin t·2^135 for t = x·2^-71 (x ≤ 2^63); as well x·sin t/t·2^64 for any x below 2^64.
-Uint128 sine_of_small(uint64_t x, Uint128 square) {
-  return (Uint128{x} << 64) - (multiply_high(x, sine_defect(square)) >> 16);
-}
-
-// 1 − cos t = s(1/2! − s(1/4! − s(1/6! − s(1/8! − s(1/10! − s/12!))))), as ·2^142. The first
-// omitted term, s^7/14!, is below 2^-148.
-Uint128 cosine_complement(Uint128 square) {
+// 1 − cos t = s·q, q = 1/2! − s(1/4! − s(1/6! − s(1/8! − s(1/10! − s/12!)))), as q·2^128. The
+// first omitted term, s^7/14!, is below 2^-148.
+Uint128 cosine_quotient(Uint128 square) {
   const uint64_t s79 = word(square >> 63);
   const uint64_t h4 = word(power_over(85, 3628800)) -                          // ·2^85
                       word((Uint128{s79} * word(power_over(70, 479001600))) >> 64);
   const uint64_t h3 = word(power_over(79, 40320)) - word((Uint128{s79} * h4) >> 85);  // ·2^79
   const Uint128 h2 = power_over(137, 720) - ((Uint128{s79} * h3) >> 21);            // ·2^137
   const Uint128 h1 = power_over(132, 24) - (multiply_high(square, h2) >> 19);        // ·2^132
-  const Uint128 q = (Uint128{1} << 127) - (multiply_high(square, h1) >> 18);         // ·2^128
-  return multiply_high(square, q);
+  return (Uint128{1} << 127) - (multiply_high(square, h1) >> 18);
 }
 
 // arctan t = t·(1 − W), W = s(1/3 − s(1/5 − s(1/7 − s(1/9 − s(1/11 − s(1/13 − s/15)))))), as
@@ -160,30 +153,48 @@ bool is_relative(Uint128 magnitude, int scale) {
 
 // Step 3: the functions before rounding.
 
-// sin|r| = sin c·(1 − u) ± cos c·sin t, with u = 1 − cos t.
+// x·sin t/t·2^64 for a word x and s = t²: sin t·2^135 for x = t·2^71, sin r relative to r for
+// x its significand.
+Uint128 sine_relative(uint64_t x, Uint128 square) {
+  const Uint128 defect = multiply_high(square, sine_quotient(square));  // s·g·2^144
+  return (Uint128{x} << 64) - (multiply_high(x, defect) >> 16);
+}
+
+// With sin t = t(1 − s·g) and cos t = 1 − s·q, the sums at the breakpoint take s out of both
+// series at once: sin(c ± t) = sin c ± cos c·t − s(sin c·q ± cos c·t·g) and
+// 1 − cos(c ± t) = (1 − cos c) ± sin c·t + s(cos c·q ∓ sin c·t·g), all terms positive.
+
 Scaled sine_scaled(Uint128 magnitude, int scale) {
   if (is_relative(magnitude, scale)) {
     const Relative r = relative_of(magnitude, scale);
-    return {sine_of_small(r.significand, r.square), r.exponent - 127};
+    return {sine_relative(r.significand, r.square), r.exponent - 127};
   }
   const AtBreakpoint a = split_at_breakpoint(magnitude, scale);
   const FractionPair& at_c = fraction_sine_cosine_table[a.k];
-  const Uint128 even = at_c.sine - (multiply_high(at_c.sine, cosine_complement(a.square)) >> 14);
-  const Uint128 odd = multiply_high(at_c.cosine, sine_of_small(a.t, a.square)) >> 7;
-  return {a.below ? even - odd : even + odd, -128};
+  const Uint128 odd = multiply_high(a.t, at_c.cosine);  // cos c·t·2^135
+  const Uint128 odd_g = multiply_high(odd, sine_quotient(a.square)) >> 9;
+  const Uint128 even_q = multiply_high(at_c.sine, cosine_quotient(a.square));
+  const Uint128 inner = a.below ? even_q - odd_g : even_q + odd_g;
+  const Uint128 outer = multiply_high(a.square, inner) >> 14;
+  const Uint128 head = a.below ? at_c.sine - (odd >> 7) : at_c.sine + (odd >> 7);
+  return {head - outer, -128};
 }
 
-// 1 − cos|r| as ·2^127 = (1 − cos c) + cos c·u ± sin c·sin t.
+// 1 − cos|r| as ·2^127.
 Uint128 cosine_complement_scaled(Uint128 magnitude, int scale) {
   if (is_relative(magnitude, scale)) {
-    return cosine_complement(relative_of(magnitude, scale).square) >> 15;
+    const Uint128 square = relative_of(magnitude, scale).square;
+    return multiply_high(square, cosine_quotient(square)) >> 15;
   }
   const AtBreakpoint a = split_at_breakpoint(magnitude, scale);
   const FractionPair& at_c = fraction_sine_cosine_table[a.k];
-  const Uint128 even = (Uint128{1} << 127) - (at_c.cosine >> 1) +
-                       (multiply_high(at_c.cosine, cosine_complement(a.square)) >> 15);
-  const Uint128 odd = multiply_high(at_c.sine, sine_of_small(a.t, a.square)) >> 8;
-  return a.below ? even - odd : even + odd;
+  const Uint128 odd = multiply_high(a.t, at_c.sine);  // sin c·t·2^135
+  const Uint128 odd_g = multiply_high(odd, sine_quotient(a.square)) >> 9;
+  const Uint128 even_q = multiply_high(at_c.cosine, cosine_quotient(a.square));
+  const Uint128 inner = a.below ? even_q + odd_g : even_q - odd_g;
+  const Uint128 head = (Uint128{1} << 127) - (at_c.cosine >> 1) +
+                       (multiply_high(a.square, inner) >> 15);
+  return a.below ? head - (odd >> 8) : head + (odd >> 8);
 }
 
 constexpr Uint128 one_127 = Uint128{1} << 127;

@@ -2,51 +2,30 @@
 // (fraction_rounding.hpp). Pure integer code on one 128-bit word per value.
 #include "numerics/software/fraction_rounding.hpp"
 
-#include <bit>
+#include <cassert>
 
 namespace duopit::numerics::software {
 
-Rounded round_scaled(const Scaled& a, std::uint64_t error) {
-  constexpr std::uint64_t half = std::uint64_t{1} << 63;
-  const int top = leading_bit(a.value);
-  const int shift = 127 - top;
-  const Uint128 normal = a.value << shift;
-  std::uint64_t significand = static_cast<std::uint64_t>(normal >> 64);
-  const auto rest = static_cast<std::uint64_t>(normal);  // the bits cut off, in units of 2^-64
-  std::int32_t exponent = top + a.exponent + ExtendedReal::exponent_bias;
-  if (rest > half || (error == 0 && rest == half && (significand & 1) != 0)) {
-    ++significand;
-    if (significand == 0) {  // carried into the next binade
-      significand = half;
-      ++exponent;
-    }
-  }
-  // The error, scaled as the bits cut off, must stay short of the distance to the midpoint.
-  const std::uint64_t distance = rest >= half ? rest - half : half - rest;
-  const bool certain =
-      error == 0 || (shift < 64 - static_cast<int>(std::bit_width(error)) && (error << shift) < distance);
-  return {ExtendedReal{false, exponent, significand}, certain};
-}
-
 Rounded round_held_difference(Uint128 constant, Uint128 small, int exponent, int bits) {
+  assert(bits > 64);
   const int drop = small == 0 ? 0 : leading_bit(small) - (bits - 1);
   if (drop < 1) {  // w has no bits below its b-th: holding it changes nothing
     return round_scaled({constant - small, exponent}, fast_error_bound);
   }
-  const Uint128 cut = Uint128{1} << drop;
-  const Uint128 kept = small & ~(cut - 1);
-  const Uint128 below = small - kept;
-  const Uint128 half = cut >> 1;
-  const Uint128 distance = below >= half ? below - half : half - below;
+  const std::uint64_t cut = std::uint64_t{1} << drop;
+  const std::uint64_t below = static_cast<std::uint64_t>(small) & (cut - 1);
+  const std::uint64_t half = cut >> 1;
+  const std::uint64_t distance = below >= half ? below - half : half - below;
   if (distance <= fast_error_bound) {
     // The b-bit rounding is undecided at this precision, but it moves w by less than 2^drop
     // units: where c − w lies farther than that from a rounding boundary, it does not matter.
     constexpr int widest_margin = 56;
-    const std::uint64_t moved = drop < widest_margin ? std::uint64_t{1} << drop : 0;
+    const std::uint64_t moved = drop < widest_margin ? cut : 0;
     const Rounded unheld = round_scaled({constant - small, exponent}, fast_error_bound + moved);
     return {unheld.value, moved != 0 && unheld.certain};
   }
   // c − RN_b(w) is exact, so its own rounding sends a value exactly halfway to even.
+  const Uint128 kept = small - below;
   const Uint128 held = below < half ? kept : kept + cut;
   return {round_scaled({constant - held, exponent}, 0).value, true};
 }

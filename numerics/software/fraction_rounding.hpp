@@ -3,6 +3,7 @@
 // that rounding is certain. Integer arithmetic only; no evaluation here.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
 #include "numerics/software/elementary_model.hpp"
@@ -17,13 +18,34 @@ struct Scaled {
 };
 
 // RN64 of a, whose error is below `error` units of its last bit; certain when the error bound
-// proves the rounding. error 0: a is exact, and a value exactly halfway rounds to even.
-[[nodiscard]] Rounded round_scaled(const Scaled& a, std::uint64_t error);
+// proves the rounding. error 0: a is exact, and a value exactly halfway rounds to even. Inline,
+// as it runs once per result and the error is mostly a constant.
+[[nodiscard]] inline Rounded round_scaled(const Scaled& a, std::uint64_t error) {
+  constexpr std::uint64_t half = std::uint64_t{1} << 63;
+  const int top = leading_bit(a.value);
+  const int shift = 127 - top;
+  const Uint128 normal = a.value << shift;
+  std::uint64_t significand = static_cast<std::uint64_t>(normal >> 64);
+  const auto rest = static_cast<std::uint64_t>(normal);  // the bits cut off, in units of 2^-64
+  std::int32_t exponent = top + a.exponent + ExtendedReal::exponent_bias;
+  if (rest > half || (error == 0 && rest == half && (significand & 1) != 0)) {
+    ++significand;
+    if (significand == 0) {  // carried into the next binade
+      significand = half;
+      ++exponent;
+    }
+  }
+  // The error, scaled as the bits cut off, must stay short of the distance to the midpoint.
+  const std::uint64_t distance = rest >= half ? rest - half : half - rest;
+  const bool certain = error == 0 || (shift < 64 - static_cast<int>(std::bit_width(error)) &&
+                                      (error << shift) < distance);
+  return {ExtendedReal{false, exponent, significand}, certain};
+}
 
 // RN64(c − RN_b(w)) for an exact constant c and an approximation w ≥ 0 of a small part, both in
 // units of 2^exponent, w's error below fast_error_bound units: the unit holds the small part of
 // some results (1 − cos r, arctan(1/x)) to b significant bits before it combines it with 1 or
-// π₆₆/2.
+// π₆₆/2. b > 64, so that the bits w loses lie in its low word.
 [[nodiscard]] Rounded round_held_difference(Uint128 constant, Uint128 small, int exponent,
                                             int bits);
 
