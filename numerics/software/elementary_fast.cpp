@@ -64,7 +64,7 @@ consteval Uint128 power_over(int p, uint64_t n) {
 
 // sin t = t·(1 − s·g), g = 1/3! − s(1/5! − s(1/7! − s(1/9! − s/11!))), as g·2^130. The first
 // omitted term, t·s^6/13!, is below 2^-136.
-Uint128 sine_quotient(Uint128 square) {
+inline Uint128 sine_quotient(Uint128 square) {
   const uint64_t s79 = word(square >> 63);
   const uint64_t g4 = word(power_over(82, 362880)) -                           // ·2^82
                       word((Uint128{s79} * word(power_over(67, 39916800))) >> 64);
@@ -75,7 +75,7 @@ Uint128 sine_quotient(Uint128 square) {
 
 // 1 − cos t = s·q, q = 1/2! − s(1/4! − s(1/6! − s(1/8! − s(1/10! − s/12!)))), as q·2^128. The
 // first omitted term, s^7/14!, is below 2^-148.
-Uint128 cosine_quotient(Uint128 square) {
+inline Uint128 cosine_quotient(Uint128 square) {
   const uint64_t s79 = word(square >> 63);
   const uint64_t h4 = word(power_over(85, 3628800)) -                          // ·2^85
                       word((Uint128{s79} * word(power_over(70, 479001600))) >> 64);
@@ -89,14 +89,14 @@ Uint128 cosine_quotient(Uint128 square) {
 // W·2^128. The first omitted term, t·s^8/17, is below 2^-140.
 Uint128 arctangent_defect(Uint128 square) {
   const uint64_t s79 = word(square >> 63);
-  uint64_t g = word(power_over(66, 15));  // the partial sums from s^7 down to s^4, ·2^66
-  for (const uint64_t coefficient :
-       {word(power_over(66, 13)), word(power_over(66, 11)), word(power_over(66, 9))}) {
-    g = coefficient - word((Uint128{s79} * g) >> 79);
-  }
-  const Uint128 g3 = power_over(130, 7) - ((Uint128{s79} * g) >> 15);         // ·2^130
-  const Uint128 g2 = power_over(130, 5) - (multiply_high(square, g3) >> 14);   // ·2^130
-  const Uint128 g1 = power_over(129, 3) - (multiply_high(square, g2) >> 15);   // ·2^129
+  const auto step = [s79](Uint128 coefficient, uint64_t g) {  // ·2^66
+    return word(coefficient) - word((Uint128{s79} * g) >> 79);
+  };
+  const uint64_t g4 = step(power_over(66, 9),
+                           step(power_over(66, 11), step(power_over(66, 13), word(power_over(66, 15)))));
+  const Uint128 g3 = power_over(130, 7) - ((Uint128{s79} * g4) >> 15);          // ·2^130
+  const Uint128 g2 = power_over(130, 5) - (multiply_high(square, g3) >> 14);    // ·2^130
+  const Uint128 g1 = power_over(129, 3) - (multiply_high(square, g2) >> 15);    // ·2^129
   return multiply_high(square, g1) >> 15;
 }
 

@@ -139,6 +139,18 @@ TableEntry cosine_table_entry(std::size_t k) { return wide_sine_cosine_table[k].
 
 TableEntry arctangent_table_entry(std::size_t k) { return wide_arctangent_table[k].limb; }
 
+Uint128 fraction_table_entry(TableFunction function, std::size_t k) {
+  switch (function) {
+    case TableFunction::sine:
+      return fraction_sine_cosine_table[k].sine;
+    case TableFunction::cosine:
+      return fraction_sine_cosine_table[k].cosine;
+    case TableFunction::arctangent:
+      break;
+  }
+  return fraction_arctangent_table[k];
+}
+
 // sin x by quadrant: sin r, cos r, −sin r, −cos r; sin r carries the sign of r.
 ExtendedReal sine(double x) {
   const ReducedArgument r = reduce_argument(x);

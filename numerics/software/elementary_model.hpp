@@ -92,5 +92,8 @@ using TableEntry = std::array<std::uint64_t, 4>;
 [[nodiscard]] TableEntry sine_table_entry(std::size_t k);
 [[nodiscard]] TableEntry cosine_table_entry(std::size_t k);
 [[nodiscard]] TableEntry arctangent_table_entry(std::size_t k);
+// The same at 128 bits, for the common case: value·2^128 truncated, cos 0 as 2^128 − 1.
+enum class TableFunction { sine, cosine, arctangent };
+[[nodiscard]] unsigned __int128 fraction_table_entry(TableFunction function, std::size_t k);
 
 }  // namespace duopit::numerics::software
