@@ -15,6 +15,7 @@
 // 2^-135); fast_error_bound allows 256, and ErrorBound tests measure the largest seen.
 #include "numerics/software/elementary_fast.hpp"
 
+#include <bit>
 #include <cassert>
 #include <cstddef>
 
@@ -258,9 +259,35 @@ Scaled arctangent_up_to_one(const DoubleParts& parts) {
   return {arctangent_of_fraction(Uint128{x} << (parts.exponent + 64)), -128};
 }
 
-// arctan(1/|x|) for |x| > 1, as ·2^127.
+// arctan(1/|x|)·2^127 for |x| > 1. With u = 1/|x| and c = k/128 the breakpoint nearest u,
+// t = (u − c)/(1 + u·c) = (1 − c·|x|)/(|x| + c), whose numerator and denominator are exact: one
+// division instead of two. Beyond 256, c = 0 and t = u.
 Uint128 arctangent_of_inverse(const DoubleParts& parts) {
-  return arctangent_of_fraction(inverse_of(parts)) >> 1;
+  constexpr int largest_exponent_with_breakpoint = 8;
+  const uint64_t x = parts.significand;  // |x| = x·2^(e − 52), e ≥ 0
+  const int e = parts.exponent;
+  const auto k = e > largest_exponent_with_breakpoint
+                     ? std::size_t{0}
+                     : static_cast<std::size_t>((((uint64_t{1} << (60 - e)) / x) + 1) >> 1);
+  if (k == 0) {
+    return arctangent_of_fraction(inverse_of(parts)) >> 1;
+  }
+  // Both scaled by 2^(59 − e): 1 − c·|x| → 2^(59 − e) − k·x, |x| + c → 128·x + k·2^(52 − e).
+  const uint64_t one = uint64_t{1} << (59 - e);
+  const uint64_t product = k * x;
+  const bool below = product > one;  // u < c
+  const uint64_t numerator = below ? product - one : one - product;
+  const uint64_t denominator = (x << breakpoint_bits) + (uint64_t{k} << (52 - e));
+  const int lead = 63 - std::countl_zero(denominator);  // 59 or 60
+  const Uint128 inverse = reciprocal(Uint128{denominator} << (127 - lead));
+  // t·2^135 = numerator·inverse·2^(7 − lead), from the 192-bit product.
+  const Uint128 low = Uint128{numerator} * word(inverse);
+  const Uint128 high = Uint128{numerator} * word(inverse >> 64) + (low >> 64);
+  const int shift = lead - 7;
+  const Uint128 t = (high << (64 - shift)) | (word(low) >> shift);
+  const Uint128 tail = arctangent_of_small(t, multiply_high(t, t)) >> 7;
+  const Uint128 head = fraction_arctangent_table[k];
+  return (below ? head - tail : head + tail) >> 1;
 }
 
 }  // namespace
