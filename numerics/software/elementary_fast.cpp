@@ -139,12 +139,14 @@ constexpr int split_bits = 71;
 // reduced), so that t is exact in one word.
 AtBreakpoint split_at_breakpoint(Uint128 magnitude, int scale) {
   assert(scale <= split_bits);
+  // r·2^71 = whole·2^64 + part: the breakpoint is whole/128, or the next one up when part is
+  // half of 2^64 or more; t is part, or 2^64 − part, in one word.
   const Uint128 r = magnitude << (split_bits - scale);
-  const auto k = static_cast<std::size_t>((r + (Uint128{1} << 63)) >> 64);
+  const uint64_t part = word(r);
+  const bool below = part >> 63 != 0;
+  const auto k = static_cast<std::size_t>(word(r >> 64) + (below ? 1 : 0));
   assert(k < trig_breakpoints);
-  const Uint128 c = Uint128{k} << 64;
-  const bool below = r < c;
-  const uint64_t t = word(below ? c - r : r - c);
+  const uint64_t t = below ? 0 - part : part;
   return {k, below, t, Uint128{t} * t};
 }
 

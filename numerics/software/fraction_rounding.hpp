@@ -1,9 +1,11 @@
 // numerics/software/fraction_rounding.hpp — rounding the 128-bit approximations of the software
 // elementary functions to a 64-bit significand, and deciding from their error bound whether
-// that rounding is certain. Integer arithmetic only; no evaluation here.
+// that rounding is certain. Integer arithmetic on one 128-bit word per value; no evaluation
+// here. Inline: each runs once per result, on the common path.
 #pragma once
 
 #include <bit>
+#include <cassert>
 #include <cstdint>
 
 #include "numerics/software/elementary_model.hpp"
@@ -18,8 +20,7 @@ struct Scaled {
 };
 
 // RN64 of a, whose error is below `error` units of its last bit; certain when the error bound
-// proves the rounding. error 0: a is exact, and a value exactly halfway rounds to even. Inline,
-// as it runs once per result and the error is mostly a constant.
+// proves the rounding. error 0: a is exact, and a value exactly halfway rounds to even.
 [[nodiscard]] inline Rounded round_scaled(const Scaled& a, std::uint64_t error) {
   constexpr std::uint64_t half = std::uint64_t{1} << 63;
   const int top = leading_bit(a.value);
@@ -46,11 +47,46 @@ struct Scaled {
 // units of 2^exponent, w's error below fast_error_bound units: the unit holds the small part of
 // some results (1 − cos r, arctan(1/x)) to b significant bits before it combines it with 1 or
 // π₆₆/2. b > 64, so that the bits w loses lie in its low word.
-[[nodiscard]] Rounded round_held_difference(Uint128 constant, Uint128 small, int exponent,
-                                            int bits);
+[[nodiscard]] inline Rounded round_held_difference(Uint128 constant, Uint128 small, int exponent,
+                                                   int bits) {
+  assert(bits > 64);
+  const int drop = small == 0 ? 0 : leading_bit(small) - (bits - 1);
+  if (drop < 1) {  // w has no bits below its b-th: holding it changes nothing
+    return round_scaled({constant - small, exponent}, fast_error_bound);
+  }
+  const std::uint64_t cut = std::uint64_t{1} << drop;
+  const std::uint64_t below = static_cast<std::uint64_t>(small) & (cut - 1);
+  const std::uint64_t half = cut >> 1;
+  const std::uint64_t distance = below >= half ? below - half : half - below;
+  if (distance <= fast_error_bound) {
+    // The b-bit rounding is undecided at this precision, but it moves w by less than 2^drop
+    // units: where c − w lies farther than that from a rounding boundary, it does not matter.
+    constexpr int widest_margin = 56;
+    const std::uint64_t moved = drop < widest_margin ? cut : 0;
+    const Rounded unheld = round_scaled({constant - small, exponent}, fast_error_bound + moved);
+    return {unheld.value, moved != 0 && unheld.certain};
+  }
+  // c − RN_b(w) is exact, so its own rounding sends a value exactly halfway to even.
+  const Uint128 kept = small - below;
+  const Uint128 held = below < half ? kept : kept + cut;
+  return {round_scaled({constant - held, exponent}, 0).value, true};
+}
 
 // v·(1 + adjustment·2^-79), truncated, for the unit's own sine error; v at least 2^63 and,
 // with the adjustment, below 2^128.
-[[nodiscard]] Uint128 scale_relative(Uint128 v, std::int32_t adjustment);
+[[nodiscard]] inline Uint128 scale_relative(Uint128 v, std::int32_t adjustment) {
+  if (adjustment == 0) {
+    return v;
+  }
+  constexpr int adjustment_scale = 79;
+  const int top = leading_bit(v);
+  const auto leading = static_cast<std::uint64_t>(v >> (top - 63));
+  const std::uint64_t size = adjustment < 0 ? static_cast<std::uint64_t>(-std::int64_t{adjustment})
+                                            : static_cast<std::uint64_t>(adjustment);
+  const Uint128 product = Uint128{leading} * size;  // below 2^80
+  const int position = top - 63 - adjustment_scale;
+  const Uint128 offset = position >= 0 ? product << position : product >> -position;
+  return adjustment > 0 ? v + offset : v - offset;
+}
 
 }  // namespace duopit::numerics::software
