@@ -72,20 +72,15 @@ struct Scaled {
   return {round_scaled({constant - held, exponent}, 0).value, true};
 }
 
-// v·(1 + adjustment·2^-79), truncated, for the unit's own sine error; v at least 2^63 and,
-// with the adjustment, below 2^128.
+// v·(1 + adjustment·2^-79) for the unit's own sine error, |adjustment| < 2^16, below the exact
+// value by less than 1.1 units: v·|adjustment|·2^-79 from v's high word, whose low word would
+// add less than 2^-63·2^16 of a unit.
 [[nodiscard]] inline Uint128 scale_relative(Uint128 v, std::int32_t adjustment) {
-  if (adjustment == 0) {
-    return v;
-  }
   constexpr int adjustment_scale = 79;
-  const int top = leading_bit(v);
-  const auto leading = static_cast<std::uint64_t>(v >> (top - 63));
   const std::uint64_t size = adjustment < 0 ? static_cast<std::uint64_t>(-std::int64_t{adjustment})
                                             : static_cast<std::uint64_t>(adjustment);
-  const Uint128 product = Uint128{leading} * size;  // below 2^80
-  const int position = top - 63 - adjustment_scale;
-  const Uint128 offset = position >= 0 ? product << position : product >> -position;
+  const Uint128 offset =
+      (Uint128{static_cast<std::uint64_t>(v >> 64)} * size) >> (adjustment_scale - 64);
   return adjustment > 0 ? v + offset : v - offset;
 }
 
