@@ -6,13 +6,12 @@
 // Evaluation: the argument is split at the nearest breakpoint c = k/128 (elementary_tables.hpp)
 // into c ± t with |t| ≤ 2^-8; below 2^-8 it is its own t, taken relative to its size. sin t,
 // 1 − cos t and arctan t come from their Taylor series in s = t² by Horner's rule. The partial
-// sums from s² on weigh 2^-32 or less in the result, so one 64-bit word carries them and each
-// of their steps is a single 64×64-bit product; only the last two steps and the combination
-// with the table take two or three.
+// sums that weigh little in the result are held in one 64-bit word, each of their steps a single
+// 64×64-bit product; only the last steps and the combination with the table take two or three.
 //
-// Error: every value below is within 24 units of its last bit of the truth (the truncated
-// products a few units each, the table entries one, the omitted terms of the series below
-// 2^-135); fast_error_bound allows 256, and ErrorBound tests measure the largest seen.
+// Error: every value below stays within about 16 units of its last bit of the truth (the
+// truncated products under 3 units each, the table entries 1, the omitted terms of the series
+// below 2^-135); fast_error_bound allows 256, and the ErrorBound tests measure the largest seen.
 #include "numerics/software/elementary_fast.hpp"
 
 #include <bit>
@@ -60,8 +59,8 @@ consteval Uint128 power_over(int p, uint64_t n) {
 
 // Step 1: the series. Each takes s = t² as s·2^142 (s ≤ 2^-16); `s79` is s·2^79 in one word,
 // enough for the steps from s³ on (its error, 2^-79, reaches the result below 2^-127 relative
-// to it); the step to s² takes s whole. The partial sums from s^4 on are held in one word, to
-// 2^-66 or better: s^4 ≤ 2^-64 carries their error below 2^-128 relative to the result.
+// to it); the step to s² takes s whole. A partial sum is held in one word when its error there,
+// times the power of s it is weighed with, stays below 2^-124 relative to the result.
 
 // sin t = t·(1 − s·g), g = 1/3! − s(1/5! − s(1/7! − s(1/9! − s/11!))), as g·2^130. The first
 // omitted term, t·s^6/13!, is below 2^-136.
@@ -93,8 +92,8 @@ Uint128 arctangent_defect(Uint128 square) {
   const auto step = [s79](Uint128 coefficient, uint64_t g) {  // ·2^66
     return word(coefficient) - word((Uint128{s79} * g) >> 79);
   };
-  const uint64_t g4 = step(power_over(66, 9),
-                           step(power_over(66, 11), step(power_over(66, 13), word(power_over(66, 15)))));
+  const uint64_t g6 = step(power_over(66, 13), word(power_over(66, 15)));
+  const uint64_t g4 = step(power_over(66, 9), step(power_over(66, 11), g6));
   const Uint128 g3 = power_over(130, 7) - ((Uint128{s79} * g4) >> 15);          // ·2^130
   const Uint128 g2 = power_over(130, 5) - (multiply_high(square, g3) >> 14);    // ·2^130
   const Uint128 g1 = power_over(129, 3) - (multiply_high(square, g2) >> 15);    // ·2^129

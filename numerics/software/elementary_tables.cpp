@@ -66,7 +66,8 @@ constexpr auto building_arctangent_table = [] {
   Building sum;
   for (std::uint64_t k = 0; k < table.size(); ++k) {
     if (k > 0) {
-      sum = add(sum, arctangent_of_ratio((std::uint64_t{1} << (2 * breakpoint_bits)) + k * (k - 1)));
+      constexpr std::uint64_t square_of_count = std::uint64_t{1} << (2 * breakpoint_bits);
+      sum = add(sum, arctangent_of_ratio(square_of_count + k * (k - 1)));
     }
     table[k] = sum;
   }

@@ -117,7 +117,8 @@ Rounded round_to_extended(const Approximation& a, std::uint64_t error = error_bo
       ++exponent;
     }
   }
-  return {ExtendedReal{false, exponent, significand}, error == 0 || less(margin, distance.magnitude)};
+  return {ExtendedReal{false, exponent, significand},
+          error == 0 || less(margin, distance.magnitude)};
 }
 
 // RN64(c − RN_b(w)) for an exact constant c and an approximation w of a small part: the unit
@@ -134,7 +135,8 @@ Rounded round_held_difference(const Wide& constant, const Wide& small, int bits)
   unit.limb[0] = 1;
   const Wide cut = shift_left(unit, drop);
   const Wide kept = shift_left(shift_right(small, drop), drop);
-  const SignedFixed<wide_limbs> distance = difference_of(subtract(small, kept), shift_right(cut, 1));
+  const SignedFixed<wide_limbs> distance =
+      difference_of(subtract(small, kept), shift_right(cut, 1));
   Wide margin;
   margin.limb[0] = error_bound_ulps;
   if (!less(margin, distance.magnitude)) {

@@ -196,9 +196,10 @@ constexpr Table tables[] = {{TableFunction::sine, 102}, {TableFunction::cosine, 
 TEST(Tables, EveryEntryAgainstMpfr) {
   for (const Table table : tables) {
     for (std::size_t k = 0; k < table.size; ++k) {
-      const TableEntry entry = table.function == TableFunction::sine     ? sine_table_entry(k)
-                               : table.function == TableFunction::cosine ? cosine_table_entry(k)
-                                                                          : arctangent_table_entry(k);
+      const TableEntry entry = table.function == TableFunction::sine ? sine_table_entry(k)
+                               : table.function == TableFunction::cosine
+                                   ? cosine_table_entry(k)
+                                   : arctangent_table_entry(k);
       Big ours;
       mpfr_set_ui(ours.get(), 0, MPFR_RNDN);
       for (int limb = 3; limb >= 0; --limb) {
@@ -210,7 +211,8 @@ TEST(Tables, EveryEntryAgainstMpfr) {
       mpfr_mul_2ui(exact.get(), exact.get(), 254, MPFR_RNDN);
       mpfr_sub(exact.get(), exact.get(), ours.get(), MPFR_RNDN);
       mpfr_abs(exact.get(), exact.get(), MPFR_RNDN);
-      EXPECT_LE(mpfr_get_d(exact.get(), MPFR_RNDN), 2.0) << static_cast<int>(table.function) << " " << k;
+      EXPECT_LE(mpfr_get_d(exact.get(), MPFR_RNDN), 2.0)
+          << static_cast<int>(table.function) << " " << k;
     }
   }
 }
