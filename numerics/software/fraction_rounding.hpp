@@ -72,9 +72,9 @@ struct Scaled {
   return {round_scaled({constant - held, exponent}, 0).value, true};
 }
 
-// v·(1 + adjustment·2^-79) for the unit's own sine error, |adjustment| < 2^16, below the exact
-// value by less than 1.1 units: v·|adjustment|·2^-79 from v's high word, whose low word would
-// add less than 2^-63·2^16 of a unit.
+// v·(1 + adjustment·2^-79) for the unit's own sine error, |adjustment| < 2^16, within 1.1 units
+// of the exact value: v·|adjustment|·2^-79 is truncated and taken from v's high word alone,
+// whose low word would add less than 2^-63·2^16 of a unit.
 [[nodiscard]] inline Uint128 scale_relative(Uint128 v, std::int32_t adjustment) {
   constexpr int adjustment_scale = 79;
   const std::uint64_t size = adjustment < 0 ? static_cast<std::uint64_t>(-std::int64_t{adjustment})

@@ -457,9 +457,10 @@ TEST(CorrectRounding, Arctangent) {
   }
 }
 
+// At the breakpoints k/128 and halfway between them, for u = x up to 1 and u = 1/x above.
 TEST(CorrectRounding, ArctangentAtBreakpoints) {
   for (int k = 1; k <= 128; ++k) {
-    for (const double x : {k / 128.0, 128.0 / k, (k - 0.5) / 128.0}) {
+    for (const double x : {k / 128.0, 128.0 / k, (k - 0.5) / 128.0, 256.0 / (2 * k - 1)}) {
       const ExtendedReal expected = reference_arctangent(x);
       EXPECT_EQ(arctangent_of(x, Evaluation::fast).value, expected) << x;
       EXPECT_EQ(arctangent_of(x, Evaluation::wide).value, expected) << x;
