@@ -5,9 +5,8 @@
 // arithmetic.
 //
 // Each value is first evaluated in 128-bit fixed point (elementary_fast.cpp) with an error
-// bound; if it lies closer to a rounding boundary than that bound (about 2^-120 against units
-// of 2^-84 at the finest, so rarely that no random argument of the tests meets one), the
-// evaluation is repeated at 256 bits (elementary_wide.cpp).
+// bound; if it lies closer to a rounding boundary than that bound (so rare that no random
+// argument of the tests meets one), the evaluation is repeated at 256 bits (elementary_wide.cpp).
 #include "numerics/software/elementary_model.hpp"
 
 #include <array>
