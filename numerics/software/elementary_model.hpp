@@ -85,12 +85,15 @@ inline constexpr std::uint64_t fast_error_bound = 256;
 [[nodiscard]] Unrounded unrounded_cosine_of_remainder(unsigned __int128 magnitude, int scale);
 [[nodiscard]] Unrounded unrounded_arctangent(double x);
 
-// The 256-bit tables the evaluations start from: sin, cos (k ≤ 50) and arctan (k ≤ 64) of
-// k/64, each as value·2^254 in four limbs, least significant first. For the test that checks
+// The 256-bit tables the evaluations start from: sin, cos (k ≤ 101) and arctan (k ≤ 128) of
+// k/128, each as value·2^254 in four limbs, least significant first. For the test that checks
 // them against MPFR. k must lie in those ranges.
 using TableEntry = std::array<std::uint64_t, 4>;
 [[nodiscard]] TableEntry sine_table_entry(std::size_t k);
 [[nodiscard]] TableEntry cosine_table_entry(std::size_t k);
 [[nodiscard]] TableEntry arctangent_table_entry(std::size_t k);
+// The same at 128 bits, for the common case: value·2^128 truncated, cos 0 as 2^128 − 1.
+enum class TableFunction { sine, cosine, arctangent };
+[[nodiscard]] unsigned __int128 fraction_table_entry(TableFunction function, std::size_t k);
 
 }  // namespace duopit::numerics::software

@@ -168,19 +168,38 @@ TEST(Constants, HalfPiIsPiRoundedTo64BitsThenHalved) {
   EXPECT_EQ(half_pi(), extended_of(pi.get()));
 }
 
+// sin, cos or arctan of k/128, to 400 bits.
+void set_breakpoint_value(mpfr_ptr target, TableFunction function, std::size_t k) {
+  mpfr_set_ui(target, k, MPFR_RNDN);
+  mpfr_div_2ui(target, target, 7, MPFR_RNDN);
+  switch (function) {
+    case TableFunction::sine:
+      mpfr_sin(target, target, MPFR_RNDN);
+      break;
+    case TableFunction::cosine:
+      mpfr_cos(target, target, MPFR_RNDN);
+      break;
+    case TableFunction::arctangent:
+      mpfr_atan(target, target, MPFR_RNDN);
+      break;
+  }
+}
+
+struct Table {
+  TableFunction function;
+  std::size_t size;
+};
+constexpr Table tables[] = {{TableFunction::sine, 102}, {TableFunction::cosine, 102},
+                            {TableFunction::arctangent, 129}};
+
 // Each 256-bit table entry within two units of its last bit of the true value.
 TEST(Tables, EveryEntryAgainstMpfr) {
-  enum class Kind { sine, cosine, arctangent };
-  struct Table {
-    Kind kind;
-    std::size_t size;
-  };
-  for (const Table table : {Table{Kind::sine, 51}, Table{Kind::cosine, 51},
-                            Table{Kind::arctangent, 65}}) {
+  for (const Table table : tables) {
     for (std::size_t k = 0; k < table.size; ++k) {
-      const TableEntry entry = table.kind == Kind::sine     ? sine_table_entry(k)
-                               : table.kind == Kind::cosine ? cosine_table_entry(k)
-                                                            : arctangent_table_entry(k);
+      const TableEntry entry = table.function == TableFunction::sine ? sine_table_entry(k)
+                               : table.function == TableFunction::cosine
+                                   ? cosine_table_entry(k)
+                                   : arctangent_table_entry(k);
       Big ours;
       mpfr_set_ui(ours.get(), 0, MPFR_RNDN);
       for (int limb = 3; limb >= 0; --limb) {
@@ -188,19 +207,30 @@ TEST(Tables, EveryEntryAgainstMpfr) {
         mpfr_add_ui(ours.get(), ours.get(), static_cast<unsigned long>(entry[limb]), MPFR_RNDN);
       }
       Big exact;
-      mpfr_set_ui(exact.get(), k, MPFR_RNDN);
-      mpfr_div_2ui(exact.get(), exact.get(), 6, MPFR_RNDN);
-      if (table.kind == Kind::sine) {
-        mpfr_sin(exact.get(), exact.get(), MPFR_RNDN);
-      } else if (table.kind == Kind::cosine) {
-        mpfr_cos(exact.get(), exact.get(), MPFR_RNDN);
-      } else {
-        mpfr_atan(exact.get(), exact.get(), MPFR_RNDN);
-      }
+      set_breakpoint_value(exact.get(), table.function, k);
       mpfr_mul_2ui(exact.get(), exact.get(), 254, MPFR_RNDN);
       mpfr_sub(exact.get(), exact.get(), ours.get(), MPFR_RNDN);
       mpfr_abs(exact.get(), exact.get(), MPFR_RNDN);
-      EXPECT_LE(mpfr_get_d(exact.get(), MPFR_RNDN), 2.0) << static_cast<int>(table.kind) << " " << k;
+      EXPECT_LE(mpfr_get_d(exact.get(), MPFR_RNDN), 2.0)
+          << static_cast<int>(table.function) << " " << k;
+    }
+  }
+}
+
+// Each 128-bit entry is the true value truncated: below it by less than one unit of 2^-128 (cos 0
+// = 1, which does not fit, by exactly one).
+TEST(Tables, FractionEntriesAreTruncatedValues) {
+  for (const Table table : tables) {
+    for (std::size_t k = 0; k < table.size; ++k) {
+      Big below;
+      set_breakpoint_value(below.get(), table.function, k);
+      mpfr_mul_2ui(below.get(), below.get(), 128, MPFR_RNDN);
+      Big ours;
+      set_scaled(ours.get(), fraction_table_entry(table.function, k), 0, false);
+      mpfr_sub(below.get(), below.get(), ours.get(), MPFR_RNDN);
+      const double shortfall = mpfr_get_d(below.get(), MPFR_RNDN);
+      EXPECT_GE(shortfall, 0.0) << static_cast<int>(table.function) << " " << k;
+      EXPECT_LE(shortfall, 1.0) << static_cast<int>(table.function) << " " << k;
     }
   }
 }
@@ -350,11 +380,11 @@ TEST(Fallback, CosineJustAboveAMidpoint) {
   EXPECT_EQ(cosine(-0x1p-32), one);
 }
 
-// At the breakpoints themselves and one unit of 2^-65 either side, the table entry is most
-// of the result.
+// At the breakpoints k/128 themselves, one unit of 2^-65 either side, and halfway between two
+// (where either neighbour may be taken), the table entry is most of the result.
 TEST(CorrectRounding, AtAndBesideBreakpoints) {
-  for (Uint128 k = 1; k <= 50; ++k) {
-    for (const Uint128 magnitude : {(k << 59) - 1, k << 59, (k << 59) + 1}) {
+  for (Uint128 k = 1; k <= 100; ++k) {
+    for (const Uint128 magnitude : {(k << 58) - 1, k << 58, (k << 58) + 1, (2 * k + 1) << 57}) {
       for (const Function function : {Function::sine, Function::cosine}) {
         const ExtendedReal expected = reference_of_remainder(function, magnitude, 65);
         for (const Evaluation how : {Evaluation::fast, Evaluation::wide}) {
@@ -427,9 +457,10 @@ TEST(CorrectRounding, Arctangent) {
   }
 }
 
+// At the breakpoints k/128 and halfway between them, for u = x up to 1 and u = 1/x above.
 TEST(CorrectRounding, ArctangentAtBreakpoints) {
-  for (int k = 1; k <= 64; ++k) {
-    for (const double x : {k / 64.0, 64.0 / k}) {
+  for (int k = 1; k <= 128; ++k) {
+    for (const double x : {k / 128.0, 128.0 / k, (k - 0.5) / 128.0, 256.0 / (2 * k - 1)}) {
       const ExtendedReal expected = reference_arctangent(x);
       EXPECT_EQ(arctangent_of(x, Evaluation::fast).value, expected) << x;
       EXPECT_EQ(arctangent_of(x, Evaluation::wide).value, expected) << x;
