@@ -34,7 +34,7 @@ struct Extended {
 }
 
 template <typename Value>
-[[nodiscard]] inline Value checked(Value value, std::uint16_t flags, Value zero) {
+[[nodiscard, gnu::always_inline]] inline Value checked(Value value, std::uint16_t flags, Value zero) {
   if ((flags & ~run_control_masks & all_exception_masks) != 0) [[unlikely]] {
     take_trap(flags);
     return zero;
@@ -43,12 +43,12 @@ template <typename Value>
 }
 
 // A 64-bit real widened exactly; a signalling NaN is quieted, as the unit's load does.
-[[nodiscard]] inline Extended widen(double x) { return {software::from_real(x).value}; }
+[[nodiscard, gnu::always_inline]] inline Extended widen(double x) { return {software::from_real(x).value}; }
 
 // An operand as the unit loads it: an extended value as it is, anything else as a 64-bit
 // real, where loading a signalling NaN is an invalid operation.
 template <typename T>
-[[nodiscard]] inline software::Outcome operand(T value) {
+[[nodiscard, gnu::always_inline]] inline software::Outcome operand(T value) {
   if constexpr (std::is_same_v<T, Extended>) {
     return {value.value, 0};
   } else {
@@ -58,7 +58,7 @@ template <typename T>
 
 #define DUOPIT_SOFTWARE_OPERATION(name)                                             \
   template <typename A, typename B>                                                \
-  [[nodiscard]] inline Extended name(A a_value, B b_value) {                       \
+  [[nodiscard, gnu::always_inline]] inline Extended name(A a_value, B b_value) {                       \
     const software::Outcome a = operand(a_value);                                  \
     const software::Outcome b = operand(b_value);                                  \
     const software::Outcome result = software::name(a.value, b.value);              \
@@ -73,7 +73,7 @@ DUOPIT_SOFTWARE_OPERATION(div)
 
 #undef DUOPIT_SOFTWARE_OPERATION
 
-[[nodiscard]] inline double to_real(Extended value) {
+[[nodiscard, gnu::always_inline]] inline double to_real(Extended value) {
   const software::RealOutcome stored = software::to_real(value.value);
   return checked(stored.value, stored.flags, 0.0);
 }

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "numerics/software/extended_direct.hpp"
 #include "numerics/software/extended_real.hpp"
 
 namespace duopit::numerics::software {
@@ -60,9 +61,9 @@ struct RealOutcome {
 // denormal; a signalling NaN flags invalid and is quieted. Inline for a normal real, the
 // common case: its 52 fraction bits go below the integer bit and its exponent is rebiased.
 // The load of a zero, a subnormal, an infinity or a NaN.
-[[nodiscard, gnu::cold]] Outcome from_unusual_real(double x);
+[[nodiscard]] Outcome from_unusual_real(double x);
 
-[[nodiscard]] inline Outcome from_real(double x) {
+[[nodiscard, gnu::always_inline]] inline Outcome from_real(double x) {
   constexpr int real_fraction_bits = 52;
   constexpr std::int32_t real_exponent_special = 0x7FF;
   constexpr std::int32_t rebias = ExtendedReal::exponent_bias - 1023;
@@ -79,14 +80,64 @@ struct RealOutcome {
 // a + b, a − b, a × b, a ÷ b: the exact result rounded once to a 53-bit significand, to
 // nearest even, within the extended exponent range. Tiny results become extended denormals
 // whose last kept bit is that of a 53-bit significand at the smallest normal exponent.
-[[nodiscard]] Outcome add(ExtendedReal a, ExtendedReal b);
-[[nodiscard]] Outcome sub(ExtendedReal a, ExtendedReal b);
-[[nodiscard]] Outcome mul(ExtendedReal a, ExtendedReal b);
-[[nodiscard]] Outcome div(ExtendedReal a, ExtendedReal b);
+// Inline for the common case, which the direct path finishes; the general path takes any
+// operands, out of line.
+[[nodiscard]] Outcome add_general(ExtendedReal a, ExtendedReal b);
+[[nodiscard]] Outcome sub_general(ExtendedReal a, ExtendedReal b);
+[[nodiscard]] Outcome mul_general(ExtendedReal a, ExtendedReal b);
+[[nodiscard]] Outcome div_general(ExtendedReal a, ExtendedReal b);
+
+[[nodiscard, gnu::always_inline]] inline Outcome from_direct(direct::Direct result) {
+  return {result.value, result.inexact ? flag_inexact : std::uint16_t{0}};
+}
+
+[[nodiscard, gnu::always_inline]] inline Outcome add(ExtendedReal a, ExtendedReal b) {
+  if (direct::both_normal(a, b)) [[likely]] {
+    if (const direct::Direct sum = direct::add(a, b); sum.done) [[likely]] {
+      return from_direct(sum);
+    }
+  }
+  return add_general(a, b);
+}
+
+[[nodiscard, gnu::always_inline]] inline Outcome sub(ExtendedReal a, ExtendedReal b) {
+  if (direct::both_normal(a, b)) [[likely]] {
+    const ExtendedReal negated_b{!b.negative, b.exponent, b.significand};
+    if (const direct::Direct difference = direct::add(a, negated_b); difference.done) [[likely]] {
+      return from_direct(difference);
+    }
+  }
+  return sub_general(a, b);
+}
+
+[[nodiscard, gnu::always_inline]] inline Outcome mul(ExtendedReal a, ExtendedReal b) {
+  if (direct::both_normal(a, b)) [[likely]] {
+    if (const direct::Direct product = direct::multiply(a, b); product.done) [[likely]] {
+      return from_direct(product);
+    }
+  }
+  return mul_general(a, b);
+}
+
+[[nodiscard, gnu::always_inline]] inline Outcome div(ExtendedReal a, ExtendedReal b) {
+  if (direct::both_normal(a, b)) [[likely]] {
+    if (const direct::Direct quotient = direct::divide(a, b); quotient.done) [[likely]] {
+      return from_direct(quotient);
+    }
+  }
+  return div_general(a, b);
+}
 
 // The store of an extended real as a 64-bit real: rounded once to 53 bits within the real's
 // range, a tiny value denormalised before that rounding; NaNs keep the top of their payload
-// and are quieted.
-[[nodiscard]] RealOutcome to_real(ExtendedReal x);
+// and are quieted. Inline for a normal value that stays a normal real.
+[[nodiscard]] RealOutcome to_real_general(ExtendedReal x);
+
+[[nodiscard, gnu::always_inline]] inline RealOutcome to_real(ExtendedReal x) {
+  if (const direct::DirectReal stored = direct::store(x); stored.done) [[likely]] {
+    return {std::bit_cast<double>(stored.bits), stored.inexact ? flag_inexact : std::uint16_t{0}};
+  }
+  return to_real_general(x);
+}
 
 }  // namespace duopit::numerics::software
