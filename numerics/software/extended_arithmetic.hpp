@@ -60,21 +60,39 @@ struct RealOutcome {
 // The 64-bit real load: exact. A subnormal real becomes a normalised extended real and flags
 // denormal; a signalling NaN flags invalid and is quieted. Inline for a normal real, the
 // common case: its 52 fraction bits go below the integer bit and its exponent is rebiased.
-// The load of a zero, a subnormal, an infinity or a NaN.
-[[nodiscard]] Outcome from_unusual_real(double x);
+// The load of a subnormal, an infinity or a NaN (or any other real).
+[[nodiscard, gnu::cold]] Outcome from_unusual_real(double x);
 
-[[nodiscard, gnu::always_inline]] inline Outcome from_real(double x) {
+// A normal real: its exponent field is neither 0 (zeros, subnormals) nor all ones.
+[[nodiscard, gnu::always_inline]] inline bool is_normal_real(double x) {
+  constexpr int real_fraction_bits = 52;
+  constexpr std::uint64_t real_exponent_special = 0x7FF;
+  const std::uint64_t biased = (std::bit_cast<std::uint64_t>(x) >> real_fraction_bits) &
+                               real_exponent_special;
+  return biased - 1 < real_exponent_special - 1;
+}
+
+// The load of a normal real, which flags nothing.
+[[nodiscard, gnu::always_inline]] inline ExtendedReal load_normal_real(double x) {
   constexpr int real_fraction_bits = 52;
   constexpr std::int32_t real_exponent_special = 0x7FF;
   constexpr std::int32_t rebias = ExtendedReal::exponent_bias - 1023;
   const auto bits = std::bit_cast<std::uint64_t>(x);
   const auto biased = static_cast<std::int32_t>(bits >> real_fraction_bits) & real_exponent_special;
-  if (biased == 0 || biased == real_exponent_special) [[unlikely]] {
-    return from_unusual_real(x);
+  const std::uint64_t significand = direct::integer_bit | bits << (64 - 1 - real_fraction_bits);
+  return {(bits & direct::integer_bit) != 0, biased + rebias, significand};
+}
+
+// A zero loads inline too: a constant zero then folds away, and a zero operand costs little.
+[[nodiscard, gnu::always_inline]] inline Outcome from_real(double x) {
+  if (is_normal_real(x)) [[likely]] {
+    return {load_normal_real(x), 0};
   }
-  const std::uint64_t integer_bit = std::uint64_t{1} << 63;
-  const std::uint64_t significand = integer_bit | bits << (64 - 1 - real_fraction_bits);
-  return {{(bits & integer_bit) != 0, biased + rebias, significand}, 0};
+  const auto bits = std::bit_cast<std::uint64_t>(x);
+  if ((bits & ~direct::integer_bit) == 0) {
+    return {{bits != 0, 0, 0}, 0};
+  }
+  return from_unusual_real(x);
 }
 
 // a + b, a − b, a × b, a ÷ b: the exact result rounded once to a 53-bit significand, to
@@ -102,8 +120,7 @@ struct RealOutcome {
 
 [[nodiscard, gnu::always_inline]] inline Outcome sub(ExtendedReal a, ExtendedReal b) {
   if (direct::both_normal(a, b)) [[likely]] {
-    const ExtendedReal negated_b{!b.negative, b.exponent, b.significand};
-    if (const direct::Direct difference = direct::add(a, negated_b); difference.done) [[likely]] {
+    if (const direct::Direct difference = direct::subtract(a, b); difference.done) [[likely]] {
       return from_direct(difference);
     }
   }

@@ -139,6 +139,10 @@ struct Exact {
   return round_normal(a.negative, exact.biased, exact.significand);
 }
 
+[[nodiscard, gnu::always_inline]] inline Direct subtract(ExtendedReal a, ExtendedReal b) {
+  return add(a, {!b.negative, b.exponent, b.significand});
+}
+
 // a × b: the product of two significands lies in [2^126, 2^128), its top bit weighing
 // 2^(ea + eb + 1) unbiased; a clear top bit moves up by one, the low half folds into bit 0.
 [[nodiscard, gnu::always_inline]] inline Direct multiply(ExtendedReal a, ExtendedReal b) {
