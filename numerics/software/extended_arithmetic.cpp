@@ -101,6 +101,25 @@ using direct::both_normal;
   return is_denormal(a) || is_denormal(b) ? flag_denormal : 0;
 }
 
+[[nodiscard]] bool is_zero(ExtendedReal x) { return x.exponent == 0 && x.significand == 0; }
+
+// A zero with a zero or a normal operand, which a run meets often: then only the rules for
+// signs apply, and nothing can be flagged but a rounding of the normal operand.
+[[nodiscard]] bool zero_with_ordinary(ExtendedReal a, ExtendedReal b) {
+  return (is_zero(a) && (is_zero(b) || direct::is_normal(b))) ||
+         (is_zero(b) && direct::is_normal(a));
+}
+
+// a + b when zero_with_ordinary(a, b): the normal operand rounded, or a zero negative only
+// when both are.
+[[nodiscard]] Outcome add_to_zero(ExtendedReal a, ExtendedReal b) {
+  if (is_zero(a) && is_zero(b)) {
+    return {zero(a.negative && b.negative), 0};
+  }
+  const ExtendedReal x = is_zero(a) ? b : a;
+  return round_extended(x.negative, x.exponent - ExtendedReal::exponent_bias, x.significand);
+}
+
 [[nodiscard]] Outcome with_flags(Outcome outcome, std::uint16_t flags) {
   outcome.flags |= flags;
   return outcome;
@@ -248,10 +267,14 @@ Outcome from_unusual_real(double x) {
 }
 
 // The general paths: any operands. Two normal operands still go straight to the exact
-// result, which needs no special rule; the special operands' rules come first otherwise.
+// result, which needs no special rule, and so does a zero with a zero or a normal operand;
+// the special operands' rules come first otherwise.
 Outcome add_general(ExtendedReal a, ExtendedReal b) {
   if (both_normal(a, b)) {
     return add_normal(a, b);
+  }
+  if (zero_with_ordinary(a, b)) {
+    return add_to_zero(a, b);
   }
   if (const auto special = special_operand_outcome(a, b)) {
     return *special;
@@ -261,9 +284,9 @@ Outcome add_general(ExtendedReal a, ExtendedReal b) {
 
 // The NaN choice looks at b as it is, so b changes sign only after it.
 Outcome sub_general(ExtendedReal a, ExtendedReal b) {
-  if (both_normal(a, b)) {
+  if (both_normal(a, b) || zero_with_ordinary(a, b)) {
     b.negative = !b.negative;
-    return add_normal(a, b);
+    return both_normal(a, b) ? add_normal(a, b) : add_to_zero(a, b);
   }
   if (const auto special = special_operand_outcome(a, b)) {
     return *special;
@@ -276,6 +299,9 @@ Outcome mul_general(ExtendedReal a, ExtendedReal b) {
   if (both_normal(a, b)) {
     return multiply_finite(a.negative != b.negative, unpack_normal(a), unpack_normal(b));
   }
+  if (zero_with_ordinary(a, b)) {
+    return {zero(a.negative != b.negative), 0};
+  }
   if (const auto special = special_operand_outcome(a, b)) {
     return *special;
   }
@@ -285,6 +311,9 @@ Outcome mul_general(ExtendedReal a, ExtendedReal b) {
 Outcome div_general(ExtendedReal a, ExtendedReal b) {
   if (both_normal(a, b)) {
     return divide_finite(a.negative != b.negative, unpack_normal(a), unpack_normal(b));
+  }
+  if (is_zero(a) && direct::is_normal(b)) {
+    return {zero(a.negative != b.negative), 0};
   }
   if (const auto special = special_operand_outcome(a, b)) {
     return *special;

@@ -1,9 +1,10 @@
 // numerics/software/extended_direct.hpp — the common case of the extended arithmetic, done
-// inline: two normal operands whose result is normal too, rounded once to 53 bits. No special
-// rule applies there, the operands unpack as they are stored, and the only exception that can
-// arise is inexact. Anything else (a special or denormal operand, a result that leaves the
-// normal range, a wide exponent gap, an exact cancellation) is reported as not done and left to the
-// general path in extended_arithmetic.cpp, which computes it from the start. Integers only.
+// inline: two normal operands whose result is normal too (or an exact zero), rounded once to
+// 53 bits. No special rule applies there, the operands unpack as they are stored, and the only
+// exception that can arise is inexact. Anything else (a special or denormal operand, a result
+// that leaves the normal range, a sum across a wide exponent gap) is reported as not done and
+// left to the general path in extended_arithmetic.cpp, which computes it from the start.
+// Integers only.
 #pragma once
 
 #include <bit>
@@ -53,7 +54,8 @@ struct Rounded {
   return is_normal(a) && is_normal(b);
 }
 
-// The result of the direct path; when `done` is false, value and inexact mean nothing.
+// The result of the direct path, normal or an exact +0; when `done` is false, value and
+// inexact mean nothing.
 struct Direct {
   ExtendedReal value;
   bool inexact;
@@ -120,8 +122,9 @@ struct Exact {
 }
 
 // a + b. The operand with the larger exponent gives the sign (when the gap is 2 or more it is
-// also the larger in magnitude; at a gap of 0 the larger significand decides). Sums across a
-// gap over 63, and exact cancellations (+0 when rounding to nearest), go to the general path.
+// also the larger in magnitude; at a gap of 0 the larger significand decides). An exact
+// cancellation is +0 when rounding to nearest; sums across a gap over 63 go to the general
+// path.
 [[nodiscard, gnu::always_inline]] inline Direct add(ExtendedReal a, ExtendedReal b) {
   if (a.exponent < b.exponent || (a.exponent == b.exponent && a.significand < b.significand)) {
     const ExtendedReal larger = b;
@@ -130,8 +133,11 @@ struct Exact {
   }
   const int gap = a.exponent - b.exponent;
   const bool subtract = a.negative != b.negative;
-  if (gap > 63 || (subtract && gap == 0 && a.significand == b.significand)) {
+  if (gap > 63) {
     return {};
+  }
+  if (subtract && gap == 0 && a.significand == b.significand) {
+    return {ExtendedReal{}, false, true};
   }
   const Exact exact = !subtract ? add_aligned(a.exponent, a.significand, b.significand, gap)
                       : gap >= 2 ? subtract_aligned(a.exponent, a.significand, b.significand, gap)
