@@ -43,7 +43,9 @@ template <typename Value>
 }
 
 // A 64-bit real widened exactly; a signalling NaN is quieted, as the unit's load does.
-[[nodiscard, gnu::always_inline]] inline Extended widen(double x) { return {software::from_real(x).value}; }
+[[nodiscard, gnu::always_inline]] inline Extended widen(double x) {
+  return {software::from_real(x).value};
+}
 
 // An operand as the unit loads it: an extended value as it is, anything else as a 64-bit
 // real, where loading a signalling NaN is an invalid operation.

@@ -64,7 +64,8 @@ struct Direct {
 
 // significand × 2^(biased − bias − 63), bit 63 set and any bits below bit 0 folded into it:
 // rounded once, done when the exponent is normal both before and after the rounding.
-[[nodiscard, gnu::always_inline]] inline Direct round_normal(bool negative, int biased, std::uint64_t significand) {
+[[nodiscard, gnu::always_inline]] inline Direct round_normal(bool negative, int biased,
+                                                             std::uint64_t significand) {
   const Rounded rounded = round_to_53_bits(significand);
   const int rounded_biased = biased + (rounded.carried ? 1 : 0);
   const bool normal = biased >= 1 && rounded_biased <= max_normal_biased;
@@ -87,8 +88,8 @@ struct Exact {
 }
 
 // |a| + |b|: a carry past 2^64 shifts the sum right by one, folding its last bit in likewise.
-[[nodiscard, gnu::always_inline]] inline Exact add_aligned(int biased, std::uint64_t larger, std::uint64_t smaller,
-                                       int gap) {
+[[nodiscard, gnu::always_inline]] inline Exact add_aligned(int biased, std::uint64_t larger,
+                                                           std::uint64_t smaller, int gap) {
   const std::uint64_t sum = larger + (smaller >> gap);
   const std::uint64_t carry = sum < larger ? 1 : 0;
   const std::uint64_t folded =
@@ -100,7 +101,7 @@ struct Exact {
 // cancels. With bits shifted out, the exact difference lies between the truncated one less
 // one and the truncated one: the first of these, with bit 0 set, stands for it.
 [[nodiscard, gnu::always_inline]] inline Exact subtract_aligned(int biased, std::uint64_t larger,
-                                            std::uint64_t smaller, int gap) {
+                                                                std::uint64_t smaller, int gap) {
   const std::uint64_t lost = shifted_out(smaller, gap);
   const std::uint64_t difference = (larger - (smaller >> gap) - lost) | lost;
   const std::uint64_t shift = (difference >> 63) ^ 1;
@@ -110,8 +111,8 @@ struct Exact {
 // |a| − |b| for a gap of 0 or 1, |a| > |b|: exact in 65 bits, counted in units of the smaller
 // operand's last bit. Above 2^64 it shifts right by one, its last bit folded in; below, it
 // moves up to bit 63 with nothing lost.
-[[nodiscard, gnu::always_inline]] inline Exact cancel(int biased, std::uint64_t larger, std::uint64_t smaller,
-                                  int gap) {
+[[nodiscard, gnu::always_inline]] inline Exact cancel(int biased, std::uint64_t larger,
+                                                      std::uint64_t smaller, int gap) {
   const Uint128 difference = (Uint128{larger} << gap) - smaller;
   const std::uint64_t low = wide::low_half(difference);
   if (wide::high_half(difference) != 0) {
