@@ -43,7 +43,9 @@ template <typename Value>
 }
 
 // A 64-bit real widened exactly; a signalling NaN is quieted, as the unit's load does.
-[[nodiscard]] inline Extended widen(double x) { return {software::from_real(x).value}; }
+[[nodiscard, gnu::always_inline]] inline Extended widen(double x) {
+  return {software::from_real(x).value};
+}
 
 // An operand as the unit loads it: an extended value as it is, anything else as a 64-bit
 // real, where loading a signalling NaN is an invalid operation.
@@ -56,26 +58,69 @@ template <typename T>
   }
 }
 
-#define DUOPIT_SOFTWARE_OPERATION(name)                                             \
-  template <typename A, typename B>                                                \
-  [[nodiscard]] inline Extended name(A a_value, B b_value) {                       \
-    const software::Outcome a = operand(a_value);                                  \
-    const software::Outcome b = operand(b_value);                                  \
-    const software::Outcome result = software::name(a.value, b.value);              \
-    return {checked(result.value, a.flags | b.flags | result.flags,                 \
-                    software::ExtendedReal{})};                                    \
+// A normal operand, whose load flags nothing and which the direct path takes as it is.
+template <typename T>
+[[nodiscard, gnu::always_inline]] inline bool is_normal_operand(T value) {
+  if constexpr (std::is_same_v<T, Extended>) {
+    return software::direct::is_normal(value.value);
+  } else {
+    return software::is_normal_real(static_cast<double>(value));
+  }
+}
+
+template <typename T>
+[[nodiscard, gnu::always_inline]] inline software::ExtendedReal normal_operand(T value) {
+  if constexpr (std::is_same_v<T, Extended>) {
+    return value.value;
+  } else {
+    return software::load_normal_real(static_cast<double>(value));
+  }
+}
+
+// Each operation inline for two normal operands with a normal result, where no exception but
+// inexact can arise and so no trap; anything else out of line, through the whole model and
+// the check for the run's traps.
+#define DUOPIT_SOFTWARE_OPERATION(name, direct_name)                                        \
+  template <typename A, typename B>                                                        \
+  [[nodiscard, gnu::cold, gnu::noinline]] Extended name##_general(A a_value, B b_value) {  \
+    const software::Outcome a = operand(a_value);                                          \
+    const software::Outcome b = operand(b_value);                                          \
+    const software::Outcome result = software::name(a.value, b.value);                     \
+    return {checked(result.value, a.flags | b.flags | result.flags,                        \
+                    software::ExtendedReal{})};                                            \
+  }                                                                                        \
+                                                                                           \
+  template <typename A, typename B>                                                        \
+  [[nodiscard, gnu::always_inline]] inline Extended name(A a_value, B b_value) {           \
+    if (is_normal_operand(a_value) && is_normal_operand(b_value)) [[likely]] {             \
+      const software::direct::Direct result =                                              \
+          software::direct::direct_name(normal_operand(a_value), normal_operand(b_value)); \
+      if (result.done) [[likely]] {                                                        \
+        return {result.value};                                                             \
+      }                                                                                    \
+    }                                                                                      \
+    return name##_general(a_value, b_value);                                               \
   }
 
-DUOPIT_SOFTWARE_OPERATION(add)
-DUOPIT_SOFTWARE_OPERATION(sub)
-DUOPIT_SOFTWARE_OPERATION(mul)
-DUOPIT_SOFTWARE_OPERATION(div)
+DUOPIT_SOFTWARE_OPERATION(add, add)
+DUOPIT_SOFTWARE_OPERATION(sub, subtract)
+DUOPIT_SOFTWARE_OPERATION(mul, multiply)
+DUOPIT_SOFTWARE_OPERATION(div, divide)
 
 #undef DUOPIT_SOFTWARE_OPERATION
 
-[[nodiscard]] inline double to_real(Extended value) {
+[[nodiscard, gnu::cold, gnu::noinline]] inline double to_real_general(Extended value) {
   const software::RealOutcome stored = software::to_real(value.value);
   return checked(stored.value, stored.flags, 0.0);
+}
+
+// The store of a normal value that stays a normal real inline, as above.
+[[nodiscard, gnu::always_inline]] inline double to_real(Extended value) {
+  if (const software::direct::DirectReal stored = software::direct::store(value.value);
+      stored.done) [[likely]] {
+    return std::bit_cast<double>(stored.bits);
+  }
+  return to_real_general(value);
 }
 
 inline void set_run_precision() {}

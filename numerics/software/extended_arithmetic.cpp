@@ -51,16 +51,7 @@ enum class Kind { zero, finite, infinity, nan, refused };
   return kind_of(x) == Kind::nan && (x.significand & quiet_bit) == 0;
 }
 
-// Finite with the integer bit set and a nonzero exponent: the operands of the common case, for
-// which no special rule applies and the unpacked form is the stored one.
-[[nodiscard]] bool is_normal(ExtendedReal x) {
-  return static_cast<unsigned>(x.exponent - 1) < ExtendedReal::exponent_special - 1 &&
-         (x.significand & integer_bit) != 0;
-}
-
-[[nodiscard]] bool both_normal(ExtendedReal a, ExtendedReal b) {
-  return is_normal(a) && is_normal(b);
-}
+using direct::both_normal;
 
 [[nodiscard]] Unpacked unpack_normal(ExtendedReal x) {
   return {x.exponent - ExtendedReal::exponent_bias, x.significand};
@@ -108,6 +99,25 @@ enum class Kind { zero, finite, infinity, nan, refused };
 
 [[nodiscard]] std::uint16_t denormal_flag(ExtendedReal a, ExtendedReal b) {
   return is_denormal(a) || is_denormal(b) ? flag_denormal : 0;
+}
+
+[[nodiscard]] bool is_zero(ExtendedReal x) { return x.exponent == 0 && x.significand == 0; }
+
+// A zero with a zero or a normal operand, which a run meets often: then only the rules for
+// signs apply, and nothing can be flagged but a rounding of the normal operand.
+[[nodiscard]] bool zero_with_ordinary(ExtendedReal a, ExtendedReal b) {
+  return (is_zero(a) && (is_zero(b) || direct::is_normal(b))) ||
+         (is_zero(b) && direct::is_normal(a));
+}
+
+// a + b when zero_with_ordinary(a, b): the normal operand rounded, or a zero negative only
+// when both are.
+[[nodiscard]] Outcome add_to_zero(ExtendedReal a, ExtendedReal b) {
+  if (is_zero(a) && is_zero(b)) {
+    return {zero(a.negative && b.negative), 0};
+  }
+  const ExtendedReal x = is_zero(a) ? b : a;
+  return round_extended(x.negative, x.exponent - ExtendedReal::exponent_bias, x.significand);
 }
 
 [[nodiscard]] Outcome with_flags(Outcome outcome, std::uint16_t flags) {
@@ -218,20 +228,6 @@ constexpr std::uint64_t real_indefinite_bits = 0xFFF8000000000000;
   return real_from_bits(sign | biased << real_fraction_bits | fraction, placed.flags);
 }
 
-// The store of a normal value whose real exponent is normal and leaves room for a carry
-// (`biased` in 1..2045): the exponent and the kept fraction bits side by side, so that
-// rounding up carries from the fraction into the exponent as it carries into 2^64.
-[[nodiscard]] RealOutcome store_normal(bool negative, int biased, std::uint64_t significand) {
-  const std::uint64_t fraction = (significand & ~integer_bit) >> dropped_bits;
-  const std::uint64_t dropped = significand & dropped_mask;
-  const std::uint64_t odd = fraction & 1;
-  const std::uint64_t up = (dropped + (half_of_last_kept - 1 + odd)) >> dropped_bits;
-  const std::uint64_t magnitude =
-      (static_cast<std::uint64_t>(biased) << real_fraction_bits) + fraction + up;
-  return real_from_bits((negative ? real_sign_bit : 0) | magnitude,
-                        dropped != 0 ? flag_inexact : 0);
-}
-
 // A NaN stored keeps the top 52 bits of its fraction, quieted.
 [[nodiscard]] RealOutcome store_nan(ExtendedReal x) {
   const std::uint64_t sign = x.negative ? real_sign_bit : 0;
@@ -246,55 +242,6 @@ constexpr std::uint64_t real_indefinite_bits = 0xFFF8000000000000;
   const ExtendedReal quiet{negative, ExtendedReal::exponent_special,
                            integer_bit | quiet_bit | fraction << dropped_bits};
   return {quiet, signalling ? flag_invalid : std::uint16_t{0}};
-}
-
-// The general paths: any operands, the special ones first. Out of line and cold, so that
-// the common case's code stays short.
-[[gnu::cold]] Outcome add_general(ExtendedReal a, ExtendedReal b) {
-  if (const auto special = special_operand_outcome(a, b)) {
-    return *special;
-  }
-  return add_ordinary(a, b);
-}
-
-// The NaN choice looks at b as it is, so b changes sign only after it.
-[[gnu::cold]] Outcome sub_general(ExtendedReal a, ExtendedReal b) {
-  if (const auto special = special_operand_outcome(a, b)) {
-    return *special;
-  }
-  b.negative = !b.negative;
-  return add_ordinary(a, b);
-}
-
-[[gnu::cold]] Outcome mul_general(ExtendedReal a, ExtendedReal b) {
-  if (const auto special = special_operand_outcome(a, b)) {
-    return *special;
-  }
-  return multiply_ordinary(a, b);
-}
-
-[[gnu::cold]] Outcome div_general(ExtendedReal a, ExtendedReal b) {
-  if (const auto special = special_operand_outcome(a, b)) {
-    return *special;
-  }
-  return divide_ordinary(a, b);
-}
-
-[[gnu::cold]] RealOutcome store_general(ExtendedReal x) {
-  const std::uint64_t sign = x.negative ? real_sign_bit : 0;
-  switch (kind_of(x)) {
-    case Kind::refused:
-      return real_from_bits(real_indefinite_bits, flag_invalid);
-    case Kind::nan:
-      return store_nan(x);
-    case Kind::infinity:
-      return real_from_bits(sign | real_special_exponent << real_fraction_bits, 0);
-    case Kind::zero:
-      return real_from_bits(sign, 0);
-    case Kind::finite:
-      break;
-  }
-  return store_finite(x.negative, unpack(x));
 }
 
 }  // namespace
@@ -319,46 +266,76 @@ Outcome from_unusual_real(double x) {
   return from_real(x);  // a normal real, which from_real loads itself
 }
 
-// Each operation first takes the common case, two normal operands, straight to the exact
-// result: every special rule is then one that does not apply, and the operands unpack as
-// they are stored.
-Outcome add(ExtendedReal a, ExtendedReal b) {
-  if (both_normal(a, b)) [[likely]] {
+// The general paths: any operands. Two normal operands still go straight to the exact
+// result, which needs no special rule, and so does a zero with a zero or a normal operand;
+// the special operands' rules come first otherwise.
+Outcome add_general(ExtendedReal a, ExtendedReal b) {
+  if (both_normal(a, b)) {
     return add_normal(a, b);
   }
-  return add_general(a, b);
+  if (zero_with_ordinary(a, b)) {
+    return add_to_zero(a, b);
+  }
+  if (const auto special = special_operand_outcome(a, b)) {
+    return *special;
+  }
+  return add_ordinary(a, b);
 }
 
-Outcome sub(ExtendedReal a, ExtendedReal b) {
-  if (both_normal(a, b)) [[likely]] {
+// The NaN choice looks at b as it is, so b changes sign only after it.
+Outcome sub_general(ExtendedReal a, ExtendedReal b) {
+  if (both_normal(a, b) || zero_with_ordinary(a, b)) {
     b.negative = !b.negative;
-    return add_normal(a, b);
+    return both_normal(a, b) ? add_normal(a, b) : add_to_zero(a, b);
   }
-  return sub_general(a, b);
+  if (const auto special = special_operand_outcome(a, b)) {
+    return *special;
+  }
+  b.negative = !b.negative;
+  return add_ordinary(a, b);
 }
 
-Outcome mul(ExtendedReal a, ExtendedReal b) {
-  if (both_normal(a, b)) [[likely]] {
+Outcome mul_general(ExtendedReal a, ExtendedReal b) {
+  if (both_normal(a, b)) {
     return multiply_finite(a.negative != b.negative, unpack_normal(a), unpack_normal(b));
   }
-  return mul_general(a, b);
+  if (zero_with_ordinary(a, b)) {
+    return {zero(a.negative != b.negative), 0};
+  }
+  if (const auto special = special_operand_outcome(a, b)) {
+    return *special;
+  }
+  return multiply_ordinary(a, b);
 }
 
-Outcome div(ExtendedReal a, ExtendedReal b) {
-  if (both_normal(a, b)) [[likely]] {
+Outcome div_general(ExtendedReal a, ExtendedReal b) {
+  if (both_normal(a, b)) {
     return divide_finite(a.negative != b.negative, unpack_normal(a), unpack_normal(b));
   }
-  return div_general(a, b);
+  if (is_zero(a) && direct::is_normal(b)) {
+    return {zero(a.negative != b.negative), 0};
+  }
+  if (const auto special = special_operand_outcome(a, b)) {
+    return *special;
+  }
+  return divide_ordinary(a, b);
 }
 
-// A normal value whose real exponent is normal, with room for a carry, stores directly.
-RealOutcome to_real(ExtendedReal x) {
-  const int real_biased = x.exponent - (ExtendedReal::exponent_bias - real_range.bias);
-  const bool inside = static_cast<unsigned>(real_biased - 1) < real_range.max_biased - 1;
-  if (inside && is_normal(x)) [[likely]] {
-    return store_normal(x.negative, real_biased, x.significand);
+RealOutcome to_real_general(ExtendedReal x) {
+  const std::uint64_t sign = x.negative ? real_sign_bit : 0;
+  switch (kind_of(x)) {
+    case Kind::refused:
+      return real_from_bits(real_indefinite_bits, flag_invalid);
+    case Kind::nan:
+      return store_nan(x);
+    case Kind::infinity:
+      return real_from_bits(sign | real_special_exponent << real_fraction_bits, 0);
+    case Kind::zero:
+      return real_from_bits(sign, 0);
+    case Kind::finite:
+      break;
   }
-  return store_general(x);
+  return store_finite(x.negative, unpack(x));
 }
 
 }  // namespace duopit::numerics::software

@@ -1,6 +1,6 @@
 // numerics/software/extended_finite.hpp — the exact result of two finite nonzero operands
 // and its one rounding to 53 bits within a target's exponent range: the part of the extended
-// arithmetic that the direct path for normal operands and the general path share. Internal to
+// arithmetic that the general path computes for finite operands, normal or not. Internal to
 // extended_arithmetic.cpp; integers only.
 #pragma once
 
@@ -8,18 +8,18 @@
 #include <cstdint>
 
 #include "numerics/software/extended_arithmetic.hpp"
+#include "numerics/software/extended_direct.hpp"
 #include "numerics/software/extended_real.hpp"
 #include "numerics/software/wide_unsigned.hpp"
 
 namespace duopit::numerics::software::finite {
 
-inline constexpr std::uint64_t integer_bit = std::uint64_t{1} << 63;
-
-// A 53-bit significand held in the top of 64 bits leaves 11 bits to round away.
-inline constexpr int dropped_bits = 64 - 53;
-inline constexpr std::uint64_t last_kept_bit = std::uint64_t{1} << dropped_bits;
-inline constexpr std::uint64_t dropped_mask = last_kept_bit - 1;
-inline constexpr std::uint64_t half_of_last_kept = last_kept_bit >> 1;
+using direct::dropped_bits;
+using direct::dropped_mask;
+using direct::half_of_last_kept;
+using direct::integer_bit;
+using direct::round_to_53_bits;
+using direct::Rounded;
 
 // The exponent range a result is rounded into: biased exponents 1..max_biased are normal,
 // 0 holds denormals, max_biased + 1 is taken by infinities.
@@ -47,25 +47,6 @@ struct Unpacked {
   }
   const bool lost = (value << (64 - count)) != 0;
   return (value >> count) | (lost ? 1 : 0);
-}
-
-// A significand rounded to its top 53 bits, to nearest even. `carried` says the rounding
-// went past 2^64: the significand is then 2^63 and the exponent is one more.
-struct Rounded {
-  std::uint64_t significand;
-  bool carried;
-  bool inexact;
-};
-
-// Adding just under half of the last kept bit, plus that bit itself, carries into it exactly
-// when the dropped bits are above half, or half with the kept bits odd; a carry past 2^64
-// leaves only dropped bits, and the significand is then 2^63.
-[[nodiscard]] inline Rounded round_to_53_bits(std::uint64_t significand) {
-  const std::uint64_t odd = (significand >> dropped_bits) & 1;
-  const std::uint64_t raised = significand + (half_of_last_kept - 1 + odd);
-  const bool carried = raised < significand;
-  return {(raised & ~dropped_mask) | (carried ? integer_bit : 0), carried,
-          (significand & dropped_mask) != 0};
 }
 
 // A finite result placed in a range: a biased exponent and a significand whose low 11 bits are
@@ -148,15 +129,14 @@ struct Placed {
 // 64 quotient bits of a/b, the first always 1, from one division of a scaled to 127 or 128 bits
 // by b; a nonzero remainder folds into the last bit. The scale makes the quotient lie in
 // [2^63, 2^64), and keeps the dividend's high half below b, so a 128-by-64-bit division
-// (one instruction on x86-64) gives it; the remainder, below b, is the low half of
-// dividend − quotient × b.
+// (one instruction on x86-64) gives it with its remainder.
 [[nodiscard]] inline Outcome divide_finite(bool negative, Unpacked a, Unpacked b) {
   const bool below = a.significand < b.significand;
   const Uint128 dividend = Uint128{a.significand} << (below ? 64 : 63);
-  const auto quotient = static_cast<std::uint64_t>(dividend / b.significand);
-  const std::uint64_t remainder = wide::low_half(dividend) - quotient * b.significand;
+  const wide::Division division = wide::divide(dividend, b.significand);
   const int exponent = a.exponent - b.exponent - (below ? 1 : 0);
-  return round_extended(negative, exponent, quotient | (remainder != 0 ? 1 : 0));
+  return round_extended(negative, exponent,
+                        division.quotient | (division.remainder != 0 ? 1 : 0));
 }
 
 }  // namespace duopit::numerics::software::finite

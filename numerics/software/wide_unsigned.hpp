@@ -41,5 +41,28 @@ namespace wide {
   return (x >> count) | (lost ? 1 : 0);
 }
 
+struct Division {
+  std::uint64_t quotient;
+  std::uint64_t remainder;
+};
+
+// x ÷ divisor where the quotient fits in 64 bits (the high half of x is below the divisor).
+// On x86-64 that is one instruction, which the compiler does not emit by itself because it
+// cannot know the quotient fits; elsewhere the compiler's 128-bit division.
+[[nodiscard]] inline Division divide(Uint128 x, std::uint64_t divisor) {
+#if defined(__x86_64__)
+  std::uint64_t quotient = low_half(x);
+  std::uint64_t remainder = high_half(x);
+  asm("divq %[divisor]"
+      : "+a"(quotient), "+d"(remainder)
+      : [divisor] "rm"(divisor)
+      : "cc");
+  return {quotient, remainder};
+#else
+  const auto quotient = static_cast<std::uint64_t>(x / divisor);
+  return {quotient, low_half(x) - quotient * divisor};
+#endif
+}
+
 }  // namespace wide
 }  // namespace duopit::numerics::software

@@ -167,6 +167,18 @@ const OperationCase operation_cases[] = {
      inexact},
     {"2 - 2^-53 (1 + 2^-52) borrows below a tie", Op::sub, two,
      plus(bias - 53, 0x8000000000000800), plus(bias, 0xFFFFFFFFFFFFF800), inexact},
+    // Either side of the exponent gaps where the aligned sum or difference changes method.
+    {"2^-63 x 1.5 is the last gap aligned in 64 bits", Op::add, one,
+     plus(bias - 63, 0xC000000000000000), one, inexact},
+    {"1 - (1/2 - 2^-65), a gap of two, loses its top bit", Op::sub, one,
+     plus(bias - 2, 0xFFFFFFFFFFFFFFFF), plus(bias - 1, one_significand), inexact},
+    {"1 - (1 - 2^-64), a gap of one, cancels to 2^-64", Op::sub, one,
+     plus(bias - 1, 0xFFFFFFFFFFFFFFFF), plus(bias - 64, one_significand), none},
+    {"(2 - 2^-63) - (1/2 + 2^-64) needs 65 bits", Op::add, plus(bias, 0xFFFFFFFFFFFFFFFF),
+     minus(bias - 1, 0x8000000000000001), plus(bias, 0xC000000000000000), inexact},
+    {"a gap of zero, the smaller first, takes the sign of the other", Op::sub,
+     plus(bias, 0x8000000000000800), plus(bias, 0x8000000000001800),
+     minus(bias - 51, one_significand), none},
 };
 
 TEST(ExtendedArithmetic, HandPickedOperations) {
@@ -235,6 +247,7 @@ struct LoadCase {
 const LoadCase load_cases[] = {
     {0x3FF0000000000000, one, none},
     {0xC000000000000001, minus(bias + 1, 0x8000000000000800), none},
+    {0x0000000000000000, positive_zero, none},
     {0x8000000000000000, negative_zero, none},
     {0x0010000000000000, plus(bias - 1022, one_significand), none},
     {0xFFEFFFFFFFFFFFFF, minus(bias + 1023, 0xFFFFFFFFFFFFF800), none},
