@@ -51,15 +51,29 @@ RunResult decode(int wait_status, std::string out, std::string err) {
   return result;
 }
 
-// `copy`: the target is a copy of the program, which runs through the launcher as it does.
+// A copy of `from` at `to` that every user may read and run.
+std::string copy_for_everyone(const std::string& from, const std::string& to) {
+  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::permissions(to, std::filesystem::perms::owner_all |
+                                       std::filesystem::perms::group_exec |
+                                       std::filesystem::perms::others_exec |
+                                       std::filesystem::perms::group_read |
+                                       std::filesystem::perms::others_read);
+  return to;
+}
+
+// `copied_launcher`: the target is a copy of the program, started through this copy of the
+// launcher (empty when there is no launcher).
 [[noreturn]] void exec_program(const std::vector<std::string>& wrapper,
                                const std::string& program = {},
                                const std::vector<std::string>& arguments = {},
-                               bool copy = false) {
+                               const std::string& copied_launcher = {}) {
   std::vector<std::string> words = wrapper;
   const std::string target = program.empty() ? program_path() : program;
-  if (!launcher().empty() && (copy || target == program_path() || target == probe_path() ||
-                              target == win32_helper_path())) {
+  if (!copied_launcher.empty()) {
+    words.push_back(copied_launcher);
+  } else if (!launcher().empty() && (target == program_path() || target == probe_path() ||
+                                     target == win32_helper_path())) {
     words.push_back(launcher());
   }
   words.push_back(target);
@@ -220,18 +234,16 @@ RunResult run_program(const std::string& directory, const RunOptions& options) {
     write_file(input_file, options.stdin_data);
   }
   // The unprivileged user may not reach the build tree (a checkout under a private
-  // directory): it runs a copy of the program that sits beside the temporary directory.
+  // directory): it runs a copy of the program, and of its launcher, beside the temporary
+  // directory.
   std::string program = options.program;
   std::string program_copy;
+  std::string launcher_copy;
   if (options.unprivileged && program.empty()) {
-    program_copy = directory + ".program";
-    std::filesystem::copy_file(program_path(), program_copy,
-                               std::filesystem::copy_options::overwrite_existing);
-    std::filesystem::permissions(program_copy, std::filesystem::perms::owner_all |
-                                                   std::filesystem::perms::group_exec |
-                                                   std::filesystem::perms::others_exec |
-                                                   std::filesystem::perms::group_read |
-                                                   std::filesystem::perms::others_read);
+    program_copy = copy_for_everyone(program_path(), directory + ".program");
+    if (!launcher().empty()) {
+      launcher_copy = copy_for_everyone(launcher(), directory + ".launcher");
+    }
     program = program_copy;
   }
 
@@ -280,7 +292,7 @@ RunResult run_program(const std::string& directory, const RunOptions& options) {
     if (options.unprivileged) {
       drop_privileges();
     }
-    exec_program(options.wrapper, program, options.arguments, !program_copy.empty());
+    exec_program(options.wrapper, program, options.arguments, launcher_copy);
   }
 
   ::close(out_pipe[1]);
@@ -335,6 +347,9 @@ RunResult run_program(const std::string& directory, const RunOptions& options) {
   ::close(err_pipe[0]);
   int wait_status = 0;
   ::waitpid(pid, &wait_status, 0);
+  if (!launcher_copy.empty()) {
+    ::unlink(launcher_copy.c_str());
+  }
   if (!program_copy.empty()) {
     ::unlink(program_copy.c_str());
   }
