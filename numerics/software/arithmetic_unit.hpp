@@ -78,14 +78,14 @@ template <typename T>
 }
 
 // Each operation inline for two normal operands with a normal result, where no exception but
-// inexact can arise and so no trap; anything else out of line, through the whole model and
-// the check for the run's traps.
+// inexact can arise and so no trap; anything else out of line, through the model's general
+// path (the direct one has been tried) and the check for the run's traps.
 #define DUOPIT_SOFTWARE_OPERATION(name, direct_name)                                        \
   template <typename A, typename B>                                                        \
   [[nodiscard, gnu::cold, gnu::noinline]] Extended name##_general(A a_value, B b_value) {  \
     const software::Outcome a = operand(a_value);                                          \
     const software::Outcome b = operand(b_value);                                          \
-    const software::Outcome result = software::name(a.value, b.value);                     \
+    const software::Outcome result = software::name##_general(a.value, b.value);           \
     return {checked(result.value, a.flags | b.flags | result.flags,                        \
                     software::ExtendedReal{})};                                            \
   }                                                                                        \
@@ -110,7 +110,7 @@ DUOPIT_SOFTWARE_OPERATION(div, divide)
 #undef DUOPIT_SOFTWARE_OPERATION
 
 [[nodiscard, gnu::cold, gnu::noinline]] inline double to_real_general(Extended value) {
-  const software::RealOutcome stored = software::to_real(value.value);
+  const software::RealOutcome stored = software::to_real_general(value.value);
   return checked(stored.value, stored.flags, 0.0);
 }
 

@@ -9,9 +9,9 @@
 #include <array>
 #include <cstdint>
 
-namespace duopit::numerics::software {
+#include "numerics/software/wide_unsigned.hpp"
 
-using Uint128 = unsigned __int128;
+namespace duopit::numerics::software {
 
 template <int N>
 struct Fixed {

@@ -1,7 +1,7 @@
 // numerics/software/wide_unsigned.hpp — the few 128-bit operations the extended arithmetic
 // needs to hold an exact sum or product of two 64-bit significands, on the compiler's
 // unsigned __int128 (GCC and Clang on every 64-bit host the model is built for). The type is
-// the one the elementary functions' fixed-point numbers use; this header adds no other.
+// also the one the elementary functions' fixed-point numbers are built on.
 #pragma once
 
 #include <bit>
