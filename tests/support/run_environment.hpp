@@ -17,11 +17,20 @@
 
 namespace duopit::testing {
 
+// The x87 unit's control word belongs to the test process; the software model has none.
+#if defined(DUOPIT_NUMERICS_SOFTWARE)
+inline std::uint16_t saved_control_word() { return 0; }
+inline void restore_control_word(std::uint16_t) {}
+#else
+inline std::uint16_t saved_control_word() { return numerics::control_word(); }
+inline void restore_control_word(std::uint16_t word) { numerics::set_control_word(word); }
+#endif
+
 class RunEnvironment {
  public:
   explicit RunEnvironment(platform::HandleKind input = platform::HandleKind::pipe,
                           platform::HandleKind output = platform::HandleKind::pipe)
-      : saved_control_(saved_control()) {
+      : saved_control_(saved_control_word()) {
     os.kinds = {input, output, platform::HandleKind::pipe};
     lifecycle::reset_run_state();
     textio::reset_statement_state();
@@ -32,7 +41,7 @@ class RunEnvironment {
     numerics::set_run_precision();
     numerics::enable_run_traps();
   }
-  ~RunEnvironment() { restore_control(saved_control_); }
+  ~RunEnvironment() { restore_control_word(saved_control_); }
   RunEnvironment(const RunEnvironment&) = delete;
   RunEnvironment& operator=(const RunEnvironment&) = delete;
 
@@ -41,7 +50,7 @@ class RunEnvironment {
     try {
       body();
     } catch (const ProcessEnded& ended) {
-      restore_control(saved_control_);
+      restore_control_word(saved_control_);
       return ended.status;
     }
     return std::nullopt;
@@ -58,15 +67,6 @@ class RunEnvironment {
   FakePlatform os;
 
  private:
-  // The x87 unit's control word belongs to the test process; the software model has none.
-#if defined(DUOPIT_NUMERICS_SOFTWARE)
-  static std::uint16_t saved_control() { return 0; }
-  static void restore_control(std::uint16_t) {}
-#else
-  static std::uint16_t saved_control() { return numerics::control_word(); }
-  static void restore_control(std::uint16_t word) { numerics::set_control_word(word); }
-#endif
-
   std::uint16_t saved_control_;
 };
 
