@@ -377,8 +377,9 @@ void draw_header(Svg& svg, const Report& r) {
   text(svg, {40, 32}, "duopit: two-shaft orientation of the traverse P1 → a → b → c → P2",
        " font-size=\"18\" font-weight=\"bold\"");
   const std::string answer =
-      r.has(Value::R_1a) ? "answer (fictitious starting bearing R_1a): " + r[Value::R_1a].text + "°"
-                         : "answer: not in the report";
+      r.has(Value::R_1a)
+          ? "answer (fictitious starting bearing R_1a): " + r[Value::R_1a].text + "°"
+          : "answer: not in the report";
   text(svg, {40, 56}, answer);
   if (r.records < report_records) {
     text(svg, {40, 78},
