@@ -1,10 +1,11 @@
 // duopit-plot run as a process on reports of the real program: the picture's points against
 // the report's coordinates, the statuses and messages of cut and foreign files, and the
 // picture rendered by rsvg-convert.
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -56,34 +57,55 @@ std::string element(const std::string& svg, const std::string& id) {
   return svg.substr(start, svg.find("</", at) - start);
 }
 
+// The numbers in a text, as "-12.5" or "7": every run of digits, with its sign and fraction.
 std::vector<double> numbers(const std::string& text) {
   std::vector<double> found;
-  const std::regex number("-?[0-9]+(\\.[0-9]+)?");
-  for (auto i = std::sregex_iterator(text.begin(), text.end(), number);
-       i != std::sregex_iterator(); ++i) {
-    found.push_back(std::stod(i->str()));
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (std::isdigit(static_cast<unsigned char>(text[i])) != 0) {
+      const std::size_t start = i > 0 && text[i - 1] == '-' ? i - 1 : i;
+      i = std::min(text.find_first_not_of("0123456789.", i), text.size());
+      found.push_back(std::stod(text.substr(start, i - start)));
+    }
   }
   return found;
 }
 
-double attribute(const std::string& svg, const std::string& id, const std::string& name) {
-  std::smatch m;
+// The text of attribute `name` in the element that carries `id`.
+std::string attribute_text(const std::string& svg, const std::string& id,
+                           const std::string& name) {
   const std::string e = element(svg, id);
-  EXPECT_TRUE(std::regex_search(e, m, std::regex(" " + name + "=\"([^\"]*)\""))) << id << name;
-  return m.empty() ? NAN : std::stod(m[1]);
+  const std::size_t at = e.find(" " + name + "=\"");
+  EXPECT_NE(at, std::string::npos) << id << " " << name;
+  if (at == std::string::npos) {
+    return {};
+  }
+  const std::size_t start = at + name.size() + 3;
+  return e.substr(start, e.find('"', start) - start);
+}
+
+double attribute(const std::string& svg, const std::string& id, const std::string& name) {
+  const std::vector<double> n = numbers(attribute_text(svg, id, name));
+  return n.size() == 1 ? n[0] : NAN;
 }
 
 std::vector<Pt> polyline(const std::string& svg, const std::string& id) {
-  std::smatch m;
-  const std::string e = element(svg, id);
   std::vector<Pt> points;
-  if (std::regex_search(e, m, std::regex("points=\"([^\"]*)\""))) {
-    const std::vector<double> n = numbers(m[1]);
-    for (std::size_t i = 0; i + 1 < n.size(); i += 2) {
-      points.push_back({n[i], n[i + 1]});
-    }
+  if (element(svg, id).empty()) {
+    return points;
+  }
+  const std::vector<double> n = numbers(attribute_text(svg, id, "points"));
+  for (std::size_t i = 0; i + 1 < n.size(); i += 2) {
+    points.push_back({n[i], n[i + 1]});
   }
   return points;
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos;
+       at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
 }
 
 // The report's values: records counted from 1, as the report's section table counts them.
@@ -139,9 +161,9 @@ void expect_picture_of_report(const std::string& svg, const Values& v) {
     expect_at(fictitious[i], t.page(v.at(fictitious_records[i])), "fictitious");
   }
   const std::string label = element(svg, "misclosure-label");
-  std::smatch m;
-  ASSERT_TRUE(std::regex_search(label, m, std::regex("×([0-9 ]+):"))) << label;
-  const double factor = std::stod(std::regex_replace(m[1].str(), std::regex(" "), ""));
+  const std::size_t times = label.find("×");
+  ASSERT_NE(times, std::string::npos) << label;
+  const double factor = std::stod(replaced(label.substr(times + 2), " ", ""));
   const Pt dif = v.at(63);
   const Pt tail{attribute(svg, "misclosure-arrow", "x1"), attribute(svg, "misclosure-arrow", "y1")};
   const Pt head{attribute(svg, "misclosure-arrow", "x2"), attribute(svg, "misclosure-arrow", "y2")};
@@ -156,13 +178,13 @@ void expect_picture_of_report(const std::string& svg, const Values& v) {
 const std::string answer_zero = expected_report();
 
 std::string with_lf_ends(const std::string& report) {
-  return std::regex_replace(report, std::regex("\r\n"), "\n");
+  return replaced(report, "\r\n", "\n");
 }
 
 // The values of the complete records of a report, whatever its line ends.
 Values values_in(const std::string& report) {
   const std::string whole_records = report.substr(0, report.rfind('\n') + 1);
-  return {records_of(std::regex_replace(whole_records, std::regex("\r?\n"), "\r\n"))};
+  return {records_of(replaced(with_lf_ends(whole_records), "\n", "\r\n"))};
 }
 
 struct Case {
