@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -52,7 +53,9 @@ bool write_all(std::FILE* file, const std::string& svg) {
   return std::fwrite(svg.data(), 1, svg.size(), file) == svg.size() && std::fflush(file) == 0;
 }
 
-// The picture to its file, removed again if it could not be written whole.
+// The picture to its file. A file that this run created is removed again if the picture
+// could not be written whole; one that was there before is never removed, since -o may name
+// a device or a link to one.
 bool write_picture(const CommandLine& command, const std::string& svg, std::string& reason) {
   if (command.to_standard_output) {
     errno = 0;
@@ -60,6 +63,9 @@ bool write_picture(const CommandLine& command, const std::string& svg, std::stri
     reason = reason_of(errno);
     return written;
   }
+  std::error_code ignored;
+  const bool existed =
+      std::filesystem::exists(std::filesystem::symlink_status(command.picture, ignored));
   std::FILE* file = std::fopen(command.picture.c_str(), "wb");
   if (file == nullptr) {
     reason = reason_of(errno);
@@ -71,7 +77,9 @@ bool write_picture(const CommandLine& command, const std::string& svg, std::stri
   written = std::fclose(file) == 0 && written;
   if (!written) {
     reason = reason_of(error != 0 ? error : errno);
-    std::remove(command.picture.c_str());
+    if (!existed) {
+      std::remove(command.picture.c_str());
+    }
   }
   return written;
 }

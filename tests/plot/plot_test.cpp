@@ -309,6 +309,14 @@ TEST(Plot, EndToEndFromAnswerToRenderedPicture) {
   // Standard output is a text stream: the desktop platform ends its lines in CR LF.
   EXPECT_EQ(with_lf_ends(to_output.result.out), read_file(dir.file("duopit.svg")));
   EXPECT_FALSE(to_output.written);
+  // A picture that cannot be written whole: status 2, and a file that was there stays.
+  if (launcher().empty()) {
+    std::filesystem::create_symlink("/dev/full", dir.file("full.svg"));
+    const Plotted full = plot(answer_zero, {"-o", dir.file("full.svg")});
+    EXPECT_EQ(full.result.status, 2);
+    EXPECT_NE(full.result.err.find("cannot write"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("full.svg")));
+  }
 }
 
 }  // namespace
