@@ -22,7 +22,11 @@ Point operator+(Point a, Point b) { return {a.x + b.x, a.y + b.y}; }
 Point operator-(Point a, Point b) { return {a.x - b.x, a.y - b.y}; }
 Point operator*(double k, Point a) { return {k * a.x, k * a.y}; }
 double length(Point a) { return std::sqrt(a.x * a.x + a.y * a.y); }
-Point unit(Point a) { return (1 / length(a)) * a; }
+// The direction of `a`, or no direction at all for a zero (or overflowing) vector.
+Point unit(Point a) {
+  const double l = length(a);
+  return l > 0 && std::isfinite(l) ? (1 / l) * a : Point{};
+}
 // A quarter turn counter-clockwise in the survey frame (from east towards north).
 Point left_of(Point a) { return {-a.y, a.x}; }
 
@@ -47,10 +51,11 @@ struct Frame {
   }
 };
 
-// The largest of 1, 2, 5 times a power of ten that is at most `limit` (1 below that).
+// The largest of 1, 2, 5 times a power of ten that is at most `limit` (1 below that), up to
+// 5 times 10^15: larger limits come only from files no survey made.
 double nice_at_most(double limit) {
   double power = 1;
-  while (power * 10 <= limit) {
+  while (power * 10 <= limit && power < 1e15) {
     power *= 10;
   }
   for (const double step : {5.0, 2.0, 1.0}) {
@@ -166,6 +171,14 @@ Frame fit_frame(const Figure& f) {
   return frame;
 }
 
+// A real with `decimals` digits after the point (at most 3): room for every double's digits.
+std::string fixed(double value, int decimals) {
+  std::array<char, 320> digits{};
+  const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value,
+                                    std::chars_format::fixed, decimals);
+  return {digits.data(), result.ptr};
+}
+
 // The SVG text, appended piece by piece.
 class Svg {
  public:
@@ -175,10 +188,7 @@ class Svg {
   }
   // A page coordinate or length, to a thousandth of a pixel.
   Svg& operator<<(double value) {
-    std::array<char, 64> digits{};
-    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value,
-                                      std::chars_format::fixed, 3);
-    out_.append(digits.data(), result.ptr);
+    out_ += fixed(value, 3);
     return *this;
   }
   Svg& point(Point p) { return *this << p.x << "," << p.y; }
@@ -187,13 +197,6 @@ class Svg {
  private:
   std::string out_;
 };
-
-std::string fixed(double value, int decimals) {
-  std::array<char, 64> digits{};
-  const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value,
-                                    std::chars_format::fixed, decimals);
-  return {digits.data(), result.ptr};
-}
 
 // A whole number with its thousands set apart by blanks: "100 000".
 std::string grouped(double whole) {
@@ -389,6 +392,41 @@ void draw_header(Svg& svg, const Report& r) {
   }
 }
 
+// Everything drawn in the survey frame, in the order it is painted; false, with nothing
+// drawn, when no scale fits the points into the drawing area.
+bool draw_figure(Svg& svg, Figure& figure, const Report& report) {
+  size_figure(figure);
+  const Frame frame = fit_frame(figure);
+  if (!(frame.scale > 0) || !std::isfinite(frame.origin.x) || !std::isfinite(frame.origin.y)) {
+    return false;
+  }
+  if (figure.has_p2) {
+    const Point from = frame.page(figure.p1), to = frame.page(figure.p2);
+    svg << "<line id=\"true-direction\" x1=\"" << from.x << "\" y1=\"" << from.y << "\" x2=\""
+        << to.x << "\" y2=\"" << to.y << "\" stroke=\"#2e8b57\" stroke-width=\"1.5\"/>\n";
+  }
+  if (figure.fictitious.size() == 5) {
+    const Point from = frame.page(figure.p1), to = frame.page(figure.fictitious.back());
+    svg << "<line id=\"fictitious-direction\" x1=\"" << from.x << "\" y1=\"" << from.y
+        << "\" x2=\"" << to.x << "\" y2=\"" << to.y << "\" " << fictitious_direction_style
+        << "/>\n";
+  }
+  draw_traverse(svg, frame, figure.fictitious, "fictitious-traverse",
+                "stroke=\"#777777\" stroke-width=\"1.5\" stroke-dasharray=\"6,4\"");
+  draw_traverse(svg, frame, figure.corrected, "corrected-traverse",
+                "stroke=\"#1f3b73\" stroke-width=\"2\"");
+  name_stations(svg, frame, figure.fictitious, true);
+  name_stations(svg, frame, figure.corrected, false);
+  draw_rotation(svg, frame, figure, report);
+  draw_misclosure(svg, frame, figure);
+  draw_wire(svg, frame, figure.p1, "P1");
+  if (figure.has_p2) {
+    draw_wire(svg, frame, figure.p2, "P2");
+  }
+  draw_scale_bar(svg, frame);
+  return true;
+}
+
 }  // namespace
 
 std::string draw_picture(const Report& report) {
@@ -403,35 +441,11 @@ std::string draw_picture(const Report& report) {
       << "<g font-family=\"DejaVu Sans, Liberation Sans, Arial, sans-serif\" font-size=\"13\">\n";
   draw_header(svg, report);
   Figure figure = read_figure(report);
-  if (figure.has_p1) {
-    size_figure(figure);
-    const Frame frame = fit_frame(figure);
-    if (figure.has_p2) {
-      const Point from = frame.page(figure.p1), to = frame.page(figure.p2);
-      svg << "<line id=\"true-direction\" x1=\"" << from.x << "\" y1=\"" << from.y << "\" x2=\""
-          << to.x << "\" y2=\"" << to.y << "\" stroke=\"#2e8b57\" stroke-width=\"1.5\"/>\n";
-    }
-    if (figure.fictitious.size() == 5) {
-      const Point from = frame.page(figure.p1), to = frame.page(figure.fictitious.back());
-      svg << "<line id=\"fictitious-direction\" x1=\"" << from.x << "\" y1=\"" << from.y
-          << "\" x2=\"" << to.x << "\" y2=\"" << to.y << "\" " << fictitious_direction_style
-          << "/>\n";
-    }
-    draw_traverse(svg, frame, figure.fictitious, "fictitious-traverse",
-                  "stroke=\"#777777\" stroke-width=\"1.5\" stroke-dasharray=\"6,4\"");
-    draw_traverse(svg, frame, figure.corrected, "corrected-traverse",
-                  "stroke=\"#1f3b73\" stroke-width=\"2\"");
-    name_stations(svg, frame, figure.fictitious, true);
-    name_stations(svg, frame, figure.corrected, false);
-    draw_rotation(svg, frame, figure, report);
-    draw_misclosure(svg, frame, figure);
-    draw_wire(svg, frame, figure.p1, "P1");
-    if (figure.has_p2) {
-      draw_wire(svg, frame, figure.p2, "P2");
-    }
-    draw_scale_bar(svg, frame);
-  } else {
+  if (!figure.has_p1) {
     text(svg, {40, 380}, "the report holds no coordinates to draw", " font-size=\"16\"");
+  } else if (!draw_figure(svg, figure, report)) {
+    text(svg, {40, 380}, "the report's coordinates are too far apart to draw at one scale",
+         " font-size=\"16\"");
   }
   draw_north_arrow(svg);
   draw_legend(svg, report, figure);
