@@ -27,8 +27,8 @@ constexpr std::string_view help =
     "\n"
     "Exit status: 0, the picture is written; 1, the report was cut short by a failed\n"
     "run: what it holds is drawn and the missing sections are named on standard error;\n"
-    "2, nothing is written: the file is not a duopit report, a file cannot be read or\n"
-    "written, or the command line is wrong.\n";
+    "2, no picture: the file is not a duopit report, a file cannot be read or written,\n"
+    "or the command line is wrong.\n";
 
 constexpr std::string_view version = "duopit-plot " DUOPIT_VERSION "\n";
 
