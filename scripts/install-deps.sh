@@ -10,7 +10,7 @@ group=${1:-host}
 case "$group" in
   host)
     packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
-              libbenchmark-dev libmpfr-dev strace valgrind python3)
+              libbenchmark-dev libmpfr-dev strace valgrind python3 librsvg2-bin)
     ;;
   win32)
     packages=(cmake ninja-build g++ libgtest-dev g++-mingw-w64-i686-posix wine wine32:i386

@@ -9,11 +9,11 @@ cd "$(dirname "$0")/.."
 preset=${1:-default}
 scripts/build.sh "$preset" all
 if [ "$preset" = win32 ]; then
-  # The end-to-end runner is a host program: the host build provides it.
-  scripts/build.sh default duopit_e2e_tests
+  # The end-to-end runners are host programs: the host build provides them.
+  scripts/build.sh default duopit_e2e_tests duopit_plot_tests
   exec scripts/wine-session.sh ctest --preset win32
 fi
 if [ "$preset" = arm64 ]; then
-  scripts/build.sh default duopit_e2e_tests
+  scripts/build.sh default duopit_e2e_tests duopit_plot_tests
 fi
 ctest --preset "$preset" -j2

@@ -1,5 +1,5 @@
-# The desktop platform's zip: made by cpack from the build, it holds the program (stripped)
-# and its manual as plain text with CR LF line ends, and nothing else.
+# The desktop platform's zip: made by cpack from the build, it holds the program (stripped),
+# its manual as plain text with CR LF line ends, and duopit-plot, and nothing else.
 file(REMOVE ${PACKAGE})
 execute_process(COMMAND cpack -G ZIP WORKING_DIRECTORY ${BUILD_DIR} OUTPUT_QUIET
   COMMAND_ERROR_IS_FATAL ANY)
@@ -10,8 +10,8 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${PACKAGE} WORKING_DIRECTORY 
   COMMAND_ERROR_IS_FATAL ANY)
 file(GLOB_RECURSE entries RELATIVE ${unpacked} ${unpacked}/*)
 list(SORT entries)
-if(NOT entries STREQUAL "duopit.exe;duopit.txt")
-  message(FATAL_ERROR "the zip holds ${entries}, not duopit.exe and duopit.txt")
+if(NOT entries STREQUAL "duopit-plot.exe;duopit.exe;duopit.txt")
+  message(FATAL_ERROR "the zip holds ${entries}, not duopit.exe, duopit.txt and duopit-plot.exe")
 endif()
 # CMake's own string handling drops carriage returns, so the bytes are looked at by Python.
 execute_process(COMMAND python3 -c [[
