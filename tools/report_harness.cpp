@@ -111,42 +111,47 @@ double AnswerGenerator::unit_interval() {
 }
 
 // The kinds of answer and their shares, those of scripts/differential.py and the far ends it
-// reaches only by chance. Every value below is an exact IEEE operation or a decimal text, so
-// the stream is the same on every host.
+// reaches only by chance. Every value below is an exact IEEE operation or a decimal text, and
+// every draw a statement of its own (the order in which a call's arguments are evaluated is
+// the compiler's), so the stream is the same on every host.
 std::string AnswerGenerator::next() {
   const std::uint64_t kind = below(100);
-  const char* sign = below(2) != 0 ? "-" : "";
+  const bool negative = below(2) != 0;
   const int digits = static_cast<int>(below(17));
-  const auto exponent = [this](int low, int high) {
-    return low + static_cast<int>(below(static_cast<std::uint64_t>(high - low + 1)));
+  const double uniform = unit_interval();
+  const std::uint64_t pick = next_bits();  // the kind's own choice: decimals, an exponent, ...
+  const auto in = [pick](int low, int high) {
+    return low + static_cast<int>(pick % static_cast<std::uint64_t>(high - low + 1));
   };
+  const char* sign = negative ? "-" : "";
   if (kind < 25) {  // a real within two turns either way, all 17 digits
-    return format("%.17g", -720 + 1440 * unit_interval());
+    return format("%.17g", -720 + 1440 * uniform);
   }
   if (kind < 40) {  // within one turn, 0 to 12 decimals
-    return format("%.*f", static_cast<int>(below(13)), 360 * unit_interval());
+    return format("%.*f", in(0, 12), 360 * uniform);
   }
   if (kind < 55) {  // exponent form, written with E, e, D or d
-    std::string text = format("%.*E", digits + 1, -720 + 1440 * unit_interval());
-    text[text.find('E')] = "EeDd"[below(4)];
+    std::string text = format("%.*E", digits + 1, -720 + 1440 * uniform);
+    text[text.find('E')] = "EeDd"[in(0, 3)];
     return text;
   }
   if (kind < 65) {  // whole degrees
-    return std::to_string(static_cast<int>(below(2001)) - 1000);
+    return std::to_string(in(-1000, 1000));
   }
   if (kind < 75) {  // far-out turns, 10^3 to 10^21
-    return format("%s%.*fE%d", sign, digits, 1 + 9 * unit_interval(), exponent(3, 20));
+    return format("%s%.*fE%d", sign, digits, 1 + 9 * uniform, in(3, 20));
   }
   if (kind < 80) {  // so large that the first sine refuses it (or the read does, beyond 10^308)
-    return format("%s%.*fE+%d", sign, digits, 1 + 9 * unit_interval(), exponent(21, 309));
+    return format("%s%.*fE+%d", sign, digits, 1 + 9 * uniform, in(21, 309));
   }
   if (kind < 90) {  // tiny, down through the subnormals to what reads as zero
-    return format("%s%.*fE-%d", sign, digits, 1 + 9 * unit_interval(), exponent(4, 325));
+    return format("%s%.*fE-%d", sign, digits, 1 + 9 * uniform, in(4, 325));
   }
   // a cardinal bearing (a multiple of 90 in −360 … 360) moved by a few units in its last places
-  const double cardinal = 90.0 * (static_cast<int>(below(9)) - 4);
-  const double offset = std::ldexp(static_cast<double>(1 + below(1023)), -exponent(20, 59));
-  return format("%.17g", below(2) != 0 ? cardinal - offset : cardinal + offset);
+  const double cardinal = 90.0 * (static_cast<int>(pick % 9) - 4);
+  const double offset = std::ldexp(static_cast<double>(1 + (pick >> 8) % 1023),
+                                   -20 - static_cast<int>((pick >> 24) % 40));
+  return format("%.17g", negative ? cardinal - offset : cardinal + offset);
 }
 
 }  // namespace duopit::tools
