@@ -72,6 +72,8 @@ Extended sine_or_cosine(double x, bool sine) {
     case ArgumentClass::normal:
       if (!unit::sine_or_cosine(x, sine, result)) {
         error = MathError::tloss;
+      } else {
+        observe_elementary(sine ? "sin" : "cos", x, result);
       }
       break;
     case ArgumentClass::zero_or_denormal:
@@ -102,6 +104,7 @@ Extended atan(double x) {
       if (x < 0) {
         result = unit::negated(result);
       }
+      observe_elementary("atan", x, result);
       break;
     case ArgumentClass::zero_or_denormal:
       result = widen(x);

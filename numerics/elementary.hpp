@@ -14,4 +14,13 @@ namespace duopit::numerics {
 [[nodiscard]] Extended sin(double x);
 [[nodiscard]] Extended cos(double x);
 
+// A diagnostic build (DUOPIT_OBSERVE_ELEMENTARY: the report harness's) is told each result
+// computed for a normal argument, to set it beside the unit's software model; in the
+// program the call is empty and compiles to nothing.
+#if defined(DUOPIT_OBSERVE_ELEMENTARY)
+void observe_elementary(const char* function, double argument, const Extended& result);
+#else
+inline void observe_elementary(const char*, double, const Extended&) {}
+#endif
+
 }  // namespace duopit::numerics
