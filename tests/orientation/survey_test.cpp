@@ -180,7 +180,8 @@ TEST(BearingRule, NoBearingWhenBothDifferencesAreZero) {
     const auto status = env.run([&] { (void)bearing_from_differences(s.pi, dx, 0); });
     ASSERT_TRUE(status.has_value());
     EXPECT_EQ(*status, 1);
-    EXPECT_EQ(env.os.error, "\r\nrun-time error M6101: MATH\r\n- floating-point error: invalid\r\n");
+    EXPECT_EQ(env.os.error,
+              "\r\nrun-time error M6101: MATH\r\n- floating-point error: invalid\r\n");
   }
 }
 
