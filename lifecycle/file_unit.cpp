@@ -203,8 +203,13 @@ void FileUnit::close() {
     write_buffer(true);
   }
   set_write_mode(false);
-  (void)os().close(handle_);
+  const platform::OsError error = os().close(handle_);
   handle_ = platform::no_file;
+  // A system may write a file's last data only when it is closed (a network file system, a
+  // quota): a close that fails has lost part of the report, as a failed write has.
+  if (error != platform::OsError::none) {
+    run_time_error(write_error(error), Statement::close, name());
+  }
 }
 
 void close_all_units() {

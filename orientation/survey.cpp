@@ -4,6 +4,9 @@
 // unrounded: nothing here may be folded at compile time or evaluated in another precision.
 #include "orientation/survey.hpp"
 
+#include <cmath>
+#include <limits>
+
 #include "numerics/elementary.hpp"
 #include "numerics/arithmetic.hpp"
 
@@ -34,12 +37,20 @@ void advance(double R, double d, double x0, double y0, double& x, double& y) {
 
 }  // namespace
 
+// t = arctan(dx / dy), then a half turn more when dy < 0, a whole turn more when dx < 0 and
+// dy >= 0. A point due east or due west (dy zero, dx not) has a bearing, but dx / dy would
+// trap as a division by zero: t is then the arctangent of an infinity of dx's sign, taken
+// without dividing, and the zero dy counts as north, so due west is 3 pi / 2. With dx zero
+// too there is no bearing, and 0 / 0 traps as an invalid operation.
 double bearing_from_differences(double pi, double dx, double dy) {
-  double t = to_real(numerics::atan(to_real(div(dx, dy))));
+  constexpr double infinity = std::numeric_limits<double>::infinity();
+  const double quotient =
+      dy == 0 && dx != 0 ? std::copysign(infinity, dx) : to_real(div(dx, dy));
+  double t = to_real(numerics::atan(quotient));
   if (dy < 0) {
     t = to_real(add(t, pi));
   }
-  if (dx < 0 && dy > 0) {
+  if (dx < 0 && dy >= 0) {
     t = to_real(add(t, mul(2, pi)));
   }
   return t;

@@ -6,7 +6,8 @@ report, standard output, standard error or exit status.
 
 REFERENCE and CANDIDATE are programs; the candidate runs through the launcher when one is
 given (scripts/wine-run.sh for the 32-bit desktop platform's build). The seed is fresh each
-run unless given, and is printed so that a failure can be repeated.
+run unless given, and is printed so that a failure can be repeated. A few fixed answers run
+first: those whose fictitious traverse ends due east or due west of P1.
 """
 import argparse
 import os
@@ -15,6 +16,12 @@ import shutil
 import subprocess
 import sys
 import tempfile
+
+
+# The fictitious P2 lies due east (134.18..., 494.18...) or due west (-45.81..., 314.18...)
+# of P1: the bearing P1 -> P2 is taken without a division.
+FIXED_ANSWERS = ["0", "134.183081523655", "494.183081523655", "-45.816918476345",
+                 "314.183081523655"]
 
 
 def bearing(rng: random.Random) -> str:
@@ -61,8 +68,8 @@ def main() -> int:
         os.path.abspath(arguments.candidate)]
     directory = tempfile.mkdtemp(prefix="duopit-differential-")
     try:
-        for index in range(arguments.count):
-            answer = bearing(rng)
+        answers = FIXED_ANSWERS + [bearing(rng) for _ in range(arguments.count)]
+        for index, answer in enumerate(answers):
             expected = run(reference, answer, directory)
             got = run(candidate, answer, directory)
             if got != expected:
@@ -73,7 +80,8 @@ def main() -> int:
                 return 1
     finally:
         shutil.rmtree(directory, ignore_errors=True)
-    print(f"differential: {arguments.count} bearings, reports, outputs and statuses identical")
+    print(f"differential: {len(FIXED_ANSWERS)} fixed and {arguments.count} random bearings, "
+          "reports, outputs and statuses identical")
     return 0
 
 

@@ -160,7 +160,10 @@ void PosixPlatform::discard_typed_line() {
 }
 
 OpenResult PosixPlatform::open(const char* name, Disposition disposition, Access access) {
-  int flags = O_CLOEXEC | O_NOCTTY;
+  // Without waiting: a FIFO opened for reading or writing alone would wait for its other
+  // end. The descriptor is looked at before anything is written, and only a character
+  // device, where waiting could matter to its writes, is given back its blocking mode.
+  int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   switch (access) {
     case Access::read_write:
       flags |= O_RDWR;
@@ -184,14 +187,25 @@ OpenResult PosixPlatform::open(const char* name, Disposition disposition, Access
   }
   // A directory is not a file, whatever access was asked for; and a file without any write
   // permission is read-only for every user, the superuser included, as it is on platforms
-  // where read-only is an attribute of the file.
+  // where read-only is an attribute of the file. A FIFO or a socket would take the report
+  // and keep none of it: it is refused as a kind of file the open cannot use.
   struct stat info;  // filled by fstat; read only when it succeeded
-  const bool refused = ::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) ||
-                       (access != Access::read_only && S_ISREG(info.st_mode) &&
-                        (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0);
-  if (refused) {
+  OsError refusal = OsError::none;
+  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) ||
+      (access != Access::read_only && S_ISREG(info.st_mode) &&
+       (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)) {
+    refusal = OsError::access_denied;
+  } else if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) {
+    refusal = OsError::invalid;
+  } else if (S_ISCHR(info.st_mode)) {
+    const int status_flags = ::fcntl(fd, F_GETFL);
+    if (status_flags < 0 || ::fcntl(fd, F_SETFL, status_flags & ~O_NONBLOCK) != 0) {
+      refusal = classify_errno(errno);
+    }
+  }
+  if (refusal != OsError::none) {
     ::close(fd);
-    return {no_file, OsError::access_denied};
+    return {no_file, refusal};
   }
   return {fd, OsError::none};
 }

@@ -1,9 +1,13 @@
-// The report file under real file-system conditions: absent, old and longer, a directory,
-// a link to a full device, read-only, and a directory where nothing can be created.
+// The report file under real file-system conditions: absent, old and longer, a directory, a
+// FIFO, a socket, a link to a null or a full device, read-only, and a directory where nothing
+// can be created.
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -36,13 +40,51 @@ TEST(ReportFile, OldLongerContentIsGoneEntirely) {
   EXPECT_EQ(read_file(dir.file("duopit.dat")), expected_report());
 }
 
-TEST(ReportFile, DirectoryOfThatNameIsAccessDenied) {
-  TempDir dir;
-  ASSERT_EQ(::mkdir(dir.file("duopit.dat").c_str(), 0755), 0);
-  const RunResult result = run_zero(dir);
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err, "\r\nrun-time error F6414: OPEN(duopit.dat)\r\n- access denied\r\n");
-  EXPECT_EQ(result.out, "");  // the run ended before the prompt
+// A name taken by what is not a plain file. A directory is refused; so are a FIFO and a
+// socket, which would swallow the report and let the run end as a success, before anything
+// is written, as on the desktop platform; a character device takes the report as a file does.
+TEST(ReportFile, NameTakenByWhatIsNotAFile) {
+  struct Case {
+    const char* name;
+    bool (*make)(const char* path);
+    bool posix_only;
+    int status;
+    const char* err;
+    const char* out;  // "" when the run ended before the prompt
+  };
+  const char* const refused =
+      "\r\nrun-time error F6412: OPEN(duopit.dat)\r\n- file name or open request refused\r\n";
+  const Case cases[] = {
+      {"directory", [](const char* path) { return ::mkdir(path, 0755) == 0; }, false, 1,
+       "\r\nrun-time error F6414: OPEN(duopit.dat)\r\n- access denied\r\n", ""},
+      {"FIFO", [](const char* path) { return ::mkfifo(path, 0644) == 0; }, false, 1, refused, ""},
+      {"socket",
+       [](const char* path) {
+         sockaddr_un address{};
+         address.sun_family = AF_UNIX;
+         std::strncpy(address.sun_path, path, sizeof address.sun_path - 1);
+         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+         const bool bound =
+             ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+         ::close(fd);
+         return bound;
+       },
+       true, 1, refused, ""},
+      {"link to /dev/null", [](const char* path) { return ::symlink("/dev/null", path) == 0; },
+       true, 0, "", "Rumo de saida ficticio (em graus):\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.posix_only && !win32_helper_path().empty()) {
+      continue;
+    }
+    TempDir dir;
+    ASSERT_TRUE(c.make(dir.file("duopit.dat").c_str()));
+    const RunResult result = run_zero(dir);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.out, c.out);
+  }
 }
 
 TEST(ReportFile, LinkToAFullDeviceFailsAtTheFirstBlock) {

@@ -82,12 +82,29 @@ TEST(Report, CorrectedBearingIsNotFoldedIntoOneTurn) {
   }
 }
 
+// The last two answers put the fictitious P2 due east and due west of P1: its bearing is
+// taken without dividing by the zero north difference.
 TEST(Report, CorrectedTraverseDoesNotDependOnTheAnswer) {
   const std::vector<std::string> zero = records_of(expected_report());
-  for (const char* answer : {"0\n", "100\n", "300\n", "-45\n", "720\n"}) {
+  const struct {
+    const char* answer;
+    const char* record_39;  // the fictitious bearing P1 -> P2, when it is checked
+  } cases[] = {{"0\n", nullptr},
+               {"100\n", nullptr},
+               {"300\n", nullptr},
+               {"-45\n", nullptr},
+               {"720\n", nullptr},
+               {"134.183081523655\n", " R12 ficticio =      90.000000000000000"},
+               {"-45.816918476345\n", " R12 ficticio =     270.000000000000000"}};
+  for (const auto& [answer, record_39] : cases) {
     SCOPED_TRACE(answer);
-    const std::vector<std::string> records = records_of(run_with_answer(answer).report);
+    const Outcome run = run_with_answer(answer);
+    EXPECT_EQ(run.result.status, 0);
+    const std::vector<std::string> records = records_of(run.report);
     ASSERT_EQ(records.size(), 65u);
+    if (record_39 != nullptr) {
+      EXPECT_EQ(records[38], record_39);
+    }
     for (int n = 51; n <= 62; ++n) {
       if (records[n - 1] == " ") {
         EXPECT_EQ(zero[n - 1], " ");

@@ -12,7 +12,8 @@ using platform::HandleKind;
 using platform::IoResult;
 using platform::OsError;
 
-const Injected* FakePlatform::injected_for(Op op) {
+const Injected* FakePlatform::injected_for(Op op, int stream) {
+  call_log.push_back({op, stream});
   const int call = ++calls[op];
   for (const Injected& failure : injected) {
     if (failure.op == op && failure.call == call) {
@@ -22,12 +23,19 @@ const Injected* FakePlatform::injected_for(Op op) {
   return nullptr;
 }
 
+OsError FakePlatform::prepare_process() {
+  if (const Injected* failure = injected_for(Op::prepare_process)) {
+    return failure->error;
+  }
+  return prepare_error;
+}
+
 HandleKind FakePlatform::std_kind(platform::StdStream stream) {
   return kinds[static_cast<std::size_t>(stream)];
 }
 
 IoResult FakePlatform::read_std(platform::StdStream stream, char* buffer, std::size_t max) {
-  if (const Injected* failure = injected_for(Op::read_std)) {
+  if (const Injected* failure = injected_for(Op::read_std, static_cast<int>(stream))) {
     return {0, failure->error};
   }
   if (std_kind(stream) == HandleKind::closed) {
@@ -47,7 +55,7 @@ IoResult FakePlatform::read_std(platform::StdStream stream, char* buffer, std::s
 }
 
 IoResult FakePlatform::write_std(platform::StdStream stream, const char* data, std::size_t size) {
-  if (const Injected* failure = injected_for(Op::write_std)) {
+  if (const Injected* failure = injected_for(Op::write_std, static_cast<int>(stream))) {
     return {0, failure->error};
   }
   if (std_kind(stream) == HandleKind::closed) {

@@ -27,6 +27,14 @@ enum class Op {
   read_std,
   write_std,
   discard_typed_line,
+  prepare_process,
+};
+
+// One call as the platform received it: the operation, and for read_std and write_std the
+// standard stream (0, 1, 2; -1 for the other operations).
+struct Call {
+  Op op;
+  int stream = -1;
 };
 
 // Makes the `call`-th call (1-based) of `op` fail with `error`; with `short_bytes` set, the
@@ -60,8 +68,9 @@ class FakePlatform final : public platform::Platform {
   std::vector<Injected> injected;
   platform::OsError prepare_error = platform::OsError::none;
   std::map<Op, int> calls;
+  std::vector<Call> call_log;  // every call but std_kind, in the order made
 
-  platform::OsError prepare_process() override { return prepare_error; }
+  platform::OsError prepare_process() override;
   platform::HandleKind std_kind(platform::StdStream stream) override;
   platform::IoResult read_std(platform::StdStream stream, char* buffer, std::size_t max) override;
   platform::IoResult write_std(platform::StdStream stream, const char* data,
@@ -84,7 +93,7 @@ class FakePlatform final : public platform::Platform {
     std::size_t position = 0;
     bool open = true;
   };
-  const Injected* injected_for(Op op);
+  const Injected* injected_for(Op op, int stream = -1);
   std::vector<OpenFile> handles_;
 };
 

@@ -85,6 +85,7 @@ std::vector<RecordCase> record_cases() {
   static const std::string text_79 = letters(79);
   static const std::string text_100 = letters(100);
   static const std::string text_60 = letters(60);
+  static const std::string text_55 = letters(55);
   return {
       // The report's own statement shapes.
       {"empty statement", {}, {" "}},
@@ -108,6 +109,9 @@ std::vector<RecordCase> record_cases() {
       {"79-character text", {text(text_79)}, {" " + text_79, " "}},
       {"100-character text", {text(text_100)}, {" " + text_100.substr(0, 79), " " + text_100.substr(79)}},
       {"text then real that does not fit", {text(text_60), real(1.0)}, {" " + text_60, blanks(7) + one}},
+      // 55 characters leave the 24 columns of a real's field: a field that would fill the
+      // record to its last column opens the next one.
+      {"real that would fill the record", {text(text_55), real(1.0)}, {" " + text_55, blanks(7) + one}},
       {"real then text that does not fit", {real(1.0), text(text_60)},
        {blanks(8) + one + text_60.substr(0, 55), " " + text_60.substr(55)}},
       // A text ending exactly at a record end leaves the next record with its blank owed.
