@@ -77,6 +77,32 @@ void coordinate_records(std::string_view x_label, double x, std::string_view y_l
   blank_record();
 }
 
+// One traverse pass from R_1a: each station's coordinates as soon as they are computed, under
+// `p2_x` and `p2_y` for the computed P2, and with `bearings` each leg's bearing after its far
+// station.
+void traverse_records(Survey& s, bool bearings, std::string_view p2_x, std::string_view p2_y) {
+  compute_station_a(s);
+  coordinate_records(" xa=", s.xa, " ya=", s.ya);
+  compute_bearing_ab(s);
+  if (bearings) {
+    bearing_records(s, "R_ab=", s.R_ab);
+  }
+  compute_station_b(s);
+  coordinate_records(" xb=", s.xb, " yb=", s.yb);
+  compute_bearing_bc(s);
+  if (bearings) {
+    bearing_records(s, "R_bc=", s.R_bc);
+  }
+  compute_station_c(s);
+  coordinate_records(" xc=", s.xc, " yc=", s.yc);
+  compute_bearing_c2(s);
+  if (bearings) {
+    bearing_records(s, "R_c2=", s.R_c2);
+  }
+  compute_station_p2(s);
+  coordinate_records(p2_x, s.x2a, p2_y, s.y2a);
+}
+
 // Records 1-8: the surface coordinates of the two wires.
 void report_surface_data(Survey& s) {
   assign_surface_data(s);
@@ -124,20 +150,7 @@ void report_fictitious_traverse(Survey& s) {
       "Coordenadas ficticias dos restantes pontos da poligonal:");
   title_record(fictitious_stations_title);
   blank_record();
-  compute_station_a(s);
-  coordinate_records(" xa=", s.xa, " ya=", s.ya);
-  compute_bearing_ab(s);
-  bearing_records(s, "R_ab=", s.R_ab);
-  compute_station_b(s);
-  coordinate_records(" xb=", s.xb, " yb=", s.yb);
-  compute_bearing_bc(s);
-  bearing_records(s, "R_bc=", s.R_bc);
-  compute_station_c(s);
-  coordinate_records(" xc=", s.xc, " yc=", s.yc);
-  compute_bearing_c2(s);
-  bearing_records(s, "R_c2=", s.R_c2);
-  compute_station_p2(s);
-  coordinate_records(" x2a=", s.x2a, " y2a=", s.y2a);
+  traverse_records(s, true, " x2a=", " y2a=");
 }
 
 // Records 37-48: the fictitious bearing P1 -> P2, the rotation between the two frames and the
@@ -170,17 +183,7 @@ void report_corrected_traverse(Survey& s) {
       "Coordenadas dos restantes pontos da poligonal:");
   title_record(stations_title);
   blank_record();
-  compute_station_a(s);
-  coordinate_records(" xa=", s.xa, " ya=", s.ya);
-  compute_bearing_ab(s);
-  compute_station_b(s);
-  coordinate_records(" xb=", s.xb, " yb=", s.yb);
-  compute_bearing_bc(s);
-  compute_station_c(s);
-  coordinate_records(" xc=", s.xc, " yc=", s.yc);
-  compute_bearing_c2(s);
-  compute_station_p2(s);
-  coordinate_records(" x2=", s.x2a, " y2=", s.y2a);
+  traverse_records(s, false, " x2=", " y2=");
   compute_misclosure(s);
   coordinate_records(" difx2=", s.difx2, " dify2=", s.dify2);
 }

@@ -118,16 +118,6 @@ void compute_bearing_c2(Survey& s) {
 
 void compute_station_p2(Survey& s) { advance(s.R_c2, s.dr_c2, s.xc, s.yc, s.x2a, s.y2a); }
 
-void traverse_pass(Survey& s) {
-  compute_station_a(s);
-  compute_bearing_ab(s);
-  compute_station_b(s);
-  compute_bearing_bc(s);
-  compute_station_c(s);
-  compute_bearing_c2(s);
-  compute_station_p2(s);
-}
-
 void compute_fictitious_bearing(Survey& s) {
   s.R12_fict =
       bearing_from_differences(s.pi, to_real(sub(s.x2a, s.x1)), to_real(sub(s.y2a, s.y1)));

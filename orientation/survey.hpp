@@ -50,7 +50,6 @@ void compute_bearing_bc(Survey& s);
 void compute_station_c(Survey& s);
 void compute_bearing_c2(Survey& s);
 void compute_station_p2(Survey& s);
-void traverse_pass(Survey& s);
 void compute_fictitious_bearing(Survey& s);
 void compute_rotation(Survey& s);
 void correct_starting_bearing(Survey& s);

@@ -15,6 +15,17 @@ namespace {
 
 using testing::RunEnvironment;
 
+// One traverse pass, leg by leg, from R_1a, as the report makes it between its records.
+void traverse_pass(Survey& s) {
+  compute_station_a(s);
+  compute_bearing_ab(s);
+  compute_station_b(s);
+  compute_bearing_bc(s);
+  compute_station_c(s);
+  compute_bearing_c2(s);
+  compute_station_p2(s);
+}
+
 // Every step up to the first pass, from a typed bearing in degrees.
 Survey first_pass(double typed_degrees) {
   Survey s;
