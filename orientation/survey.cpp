@@ -4,6 +4,9 @@
 // unrounded: nothing here may be folded at compile time or evaluated in another precision.
 #include "orientation/survey.hpp"
 
+#include <array>
+#include <cstddef>
+
 #include "numerics/elementary.hpp"
 #include "numerics/arithmetic.hpp"
 
@@ -95,28 +98,50 @@ void reduce_distances(Survey& s) {
 // R_1a = (R_1a × pi) / 180, not normalised.
 void convert_typed_bearing(Survey& s) { s.R_1a = to_real(div(mul(s.R_1a, s.pi), 180)); }
 
-void compute_station_a(Survey& s) { advance(s.R_1a, s.dr_1a, s.x1, s.y1, s.xa, s.ya); }
+namespace {
 
-// R_ab = (R_1a − pi) + rad_a
-void compute_bearing_ab(Survey& s) {
-  s.R_ab = normalise(s.pi, to_real(add(sub(s.R_1a, s.pi), s.rad_a)));
+// What each leg reads and writes: its bearing and reduced distance, the station it starts from
+// and the station it reaches, and the traverse angle measured there (none after the last).
+struct LegFields {
+  double Survey::*bearing;
+  double Survey::*distance;
+  double Survey::*near_x;
+  double Survey::*near_y;
+  double Survey::*far_x;
+  double Survey::*far_y;
+  double Survey::*far_angle;
+};
+
+constexpr std::array<LegFields, leg_count> leg_fields{{
+    {&Survey::R_1a, &Survey::dr_1a, &Survey::x1, &Survey::y1, &Survey::xa, &Survey::ya,
+     &Survey::rad_a},
+    {&Survey::R_ab, &Survey::dr_ab, &Survey::xa, &Survey::ya, &Survey::xb, &Survey::yb,
+     &Survey::rad_b},
+    {&Survey::R_bc, &Survey::dr_bc, &Survey::xb, &Survey::yb, &Survey::xc, &Survey::yc,
+     &Survey::rad_c},
+    {&Survey::R_c2, &Survey::dr_c2, &Survey::xc, &Survey::yc, &Survey::x2a, &Survey::y2a,
+     nullptr},
+}};
+
+}  // namespace
+
+Station compute_station(Survey& s, Leg leg) {
+  const LegFields& f = leg_fields[static_cast<std::size_t>(leg)];
+  advance(s.*f.bearing, s.*f.distance, s.*f.near_x, s.*f.near_y, s.*f.far_x, s.*f.far_y);
+  return {s.*f.far_x, s.*f.far_y};
 }
 
-void compute_station_b(Survey& s) { advance(s.R_ab, s.dr_ab, s.xa, s.ya, s.xb, s.yb); }
-
-// R_bc = (R_ab − pi) + rad_b
-void compute_bearing_bc(Survey& s) {
-  s.R_bc = normalise(s.pi, to_real(add(sub(s.R_ab, s.pi), s.rad_b)));
+// R_ab = (R_1a − pi) + rad_a, R_bc = (R_ab − pi) + rad_b, and R_c2 = (R_bc − pi) − rad_c: the
+// angle at c is measured the other way round.
+double compute_next_bearing(Survey& s, Leg leg) {
+  const auto i = static_cast<std::size_t>(leg);
+  const LegFields& f = leg_fields[i];
+  const Extended back = sub(s.*f.bearing, s.pi);
+  const double angle = s.*f.far_angle;
+  double& next = s.*leg_fields[i + 1].bearing;
+  next = normalise(s.pi, to_real(leg == Leg::b_c ? sub(back, angle) : add(back, angle)));
+  return next;
 }
-
-void compute_station_c(Survey& s) { advance(s.R_bc, s.dr_bc, s.xb, s.yb, s.xc, s.yc); }
-
-// R_c2 = (R_bc − pi) − rad_c: the angle at c is measured the other way round.
-void compute_bearing_c2(Survey& s) {
-  s.R_c2 = normalise(s.pi, to_real(sub(sub(s.R_bc, s.pi), s.rad_c)));
-}
-
-void compute_station_p2(Survey& s) { advance(s.R_c2, s.dr_c2, s.xc, s.yc, s.x2a, s.y2a); }
 
 void compute_fictitious_bearing(Survey& s) {
   s.R12_fict =

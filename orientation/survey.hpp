@@ -29,6 +29,15 @@ struct Survey {
   double difx2 = 0, dify2 = 0;  // misclosure at P2: known minus computed
 };
 
+// The legs of the traverse, in order: P1 -> a, a -> b, b -> c, c -> P2.
+enum class Leg { p1_a, a_b, b_c, c_p2 };
+constexpr int leg_count = 4;
+
+// A station's coordinates, as a step stored them.
+struct Station {
+  double x, y;
+};
+
 // Rules used by the steps.
 [[nodiscard]] double bearing_from_differences(double pi, double dx, double dy);
 [[nodiscard]] double normalise(double pi, double v);
@@ -42,14 +51,10 @@ void assign_traverse_data(Survey& s);
 void convert_angles(Survey& s);
 void reduce_distances(Survey& s);
 void convert_typed_bearing(Survey& s);  // R_1a from degrees to radians, in place
-// One traverse pass, leg by leg, from R_1a.
-void compute_station_a(Survey& s);
-void compute_bearing_ab(Survey& s);
-void compute_station_b(Survey& s);
-void compute_bearing_bc(Survey& s);
-void compute_station_c(Survey& s);
-void compute_bearing_c2(Survey& s);
-void compute_station_p2(Survey& s);
+// One traverse pass, leg by leg from R_1a: for each leg its far station, then (but after the
+// last) the next leg's bearing.
+Station compute_station(Survey& s, Leg leg);
+double compute_next_bearing(Survey& s, Leg leg);
 void compute_fictitious_bearing(Survey& s);
 void compute_rotation(Survey& s);
 void correct_starting_bearing(Survey& s);

@@ -17,13 +17,12 @@ using testing::RunEnvironment;
 
 // One traverse pass, leg by leg, from R_1a, as the report makes it between its records.
 void traverse_pass(Survey& s) {
-  compute_station_a(s);
-  compute_bearing_ab(s);
-  compute_station_b(s);
-  compute_bearing_bc(s);
-  compute_station_c(s);
-  compute_bearing_c2(s);
-  compute_station_p2(s);
+  for (int i = 0; i < leg_count; ++i) {
+    (void)compute_station(s, static_cast<Leg>(i));
+    if (i + 1 < leg_count) {
+      (void)compute_next_bearing(s, static_cast<Leg>(i));
+    }
+  }
 }
 
 // Every step up to the first pass, from a typed bearing in degrees.
