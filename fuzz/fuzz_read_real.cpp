@@ -216,7 +216,8 @@ void check_repeat_count(std::string_view text) {
   const long long value = negative ? -magnitude : magnitude;
   const bool in_range = value >= INT32_MIN && value <= INT32_MAX;
   if (in_range != (got.status == ReadStatus::ok) ||
-      (!in_range && got.status != ReadStatus::repeat_overflow) || (in_range && got.value != value)) {
+      (!in_range && got.status != ReadStatus::repeat_overflow) ||
+      (in_range && got.value != value)) {
     mismatch("parse_repeat_count differs from strtoll", text);
   }
 }
