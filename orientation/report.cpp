@@ -87,6 +87,8 @@ void traverse_records(Survey& s, bool bearings, std::string_view p2_x, std::stri
   };
   static constexpr std::array<StationLabels, leg_count - 1> labels{{
       {" xa=", " ya=", "R_ab="}, {" xb=", " yb=", "R_bc="}, {" xc=", " yc=", "R_c2="}}};
+  // Unrolled, so that each leg's fields in the survey are known where they are used.
+#pragma GCC unroll 3
   for (std::size_t i = 0; i < labels.size(); ++i) {
     const Station station = compute_station(s, static_cast<Leg>(i));
     coordinate_records(labels[i].x, station.x, labels[i].y, station.y);

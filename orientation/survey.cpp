@@ -4,9 +4,6 @@
 // unrounded: nothing here may be folded at compile time or evaluated in another precision.
 #include "orientation/survey.hpp"
 
-#include <array>
-#include <cstddef>
-
 #include "numerics/elementary.hpp"
 #include "numerics/arithmetic.hpp"
 
@@ -29,13 +26,17 @@ double reduced(const Survey& s, double d) {
   return to_real(add(div(mul(s.level_height, d), s.earth_radius), d));
 }
 
-// x = sin(R) × d + x0, y = cos(R) × d + y0
+}  // namespace
+
 void advance(double R, double d, double x0, double y0, double& x, double& y) {
   x = to_real(add(mul(numerics::sin(R), d), x0));
   y = to_real(add(mul(numerics::cos(R), d), y0));
 }
 
-}  // namespace
+double turned_bearing(double pi, double R, double angle, bool angle_back) {
+  const Extended back = sub(R, pi);
+  return normalise(pi, to_real(angle_back ? sub(back, angle) : add(back, angle)));
+}
 
 double bearing_from_differences(double pi, double dx, double dy) {
   double t = to_real(numerics::atan(to_real(div(dx, dy))));
@@ -97,51 +98,6 @@ void reduce_distances(Survey& s) {
 
 // R_1a = (R_1a × pi) / 180, not normalised.
 void convert_typed_bearing(Survey& s) { s.R_1a = to_real(div(mul(s.R_1a, s.pi), 180)); }
-
-namespace {
-
-// What each leg reads and writes: its bearing and reduced distance, the station it starts from
-// and the station it reaches, and the traverse angle measured there (none after the last).
-struct LegFields {
-  double Survey::*bearing;
-  double Survey::*distance;
-  double Survey::*near_x;
-  double Survey::*near_y;
-  double Survey::*far_x;
-  double Survey::*far_y;
-  double Survey::*far_angle;
-};
-
-constexpr std::array<LegFields, leg_count> leg_fields{{
-    {&Survey::R_1a, &Survey::dr_1a, &Survey::x1, &Survey::y1, &Survey::xa, &Survey::ya,
-     &Survey::rad_a},
-    {&Survey::R_ab, &Survey::dr_ab, &Survey::xa, &Survey::ya, &Survey::xb, &Survey::yb,
-     &Survey::rad_b},
-    {&Survey::R_bc, &Survey::dr_bc, &Survey::xb, &Survey::yb, &Survey::xc, &Survey::yc,
-     &Survey::rad_c},
-    {&Survey::R_c2, &Survey::dr_c2, &Survey::xc, &Survey::yc, &Survey::x2a, &Survey::y2a,
-     nullptr},
-}};
-
-}  // namespace
-
-Station compute_station(Survey& s, Leg leg) {
-  const LegFields& f = leg_fields[static_cast<std::size_t>(leg)];
-  advance(s.*f.bearing, s.*f.distance, s.*f.near_x, s.*f.near_y, s.*f.far_x, s.*f.far_y);
-  return {s.*f.far_x, s.*f.far_y};
-}
-
-// R_ab = (R_1a − pi) + rad_a, R_bc = (R_ab − pi) + rad_b, and R_c2 = (R_bc − pi) − rad_c: the
-// angle at c is measured the other way round.
-double compute_next_bearing(Survey& s, Leg leg) {
-  const auto i = static_cast<std::size_t>(leg);
-  const LegFields& f = leg_fields[i];
-  const Extended back = sub(s.*f.bearing, s.pi);
-  const double angle = s.*f.far_angle;
-  double& next = s.*leg_fields[i + 1].bearing;
-  next = normalise(s.pi, to_real(leg == Leg::b_c ? sub(back, angle) : add(back, angle)));
-  return next;
-}
 
 void compute_fictitious_bearing(Survey& s) {
   s.R12_fict =

@@ -62,6 +62,12 @@ Descriptor FormatWalker::next_a_edit() {
     --a_left_;
     return {Descriptor::Kind::a_edit, a_width_};
   }
+  if (pos_ == first_a_start_ && depth_ == 0) {
+    pos_ = first_a_next_;
+    a_width_ = first_a_width_;
+    a_left_ = first_a_count_ - 1;
+    return {Descriptor::Kind::a_edit, a_width_};
+  }
   for (;;) {
     const Token token = read_token(text_, pos_);
     pos_ = token.next;

@@ -48,6 +48,12 @@ class FormatWalker {
     reversion_ = shape.reversion;
     final_close_ = shape.final_close;
     last_backslash_ = shape.last_backslash;
+    if (shape.first.kind == format_shape::Token::Kind::a_edit) {
+      first_a_start_ = shape.body_start;
+      first_a_next_ = shape.first.next;
+      first_a_count_ = shape.first.count;
+      first_a_width_ = shape.first.width;
+    }
     pos_ = shape.body_start;
   }
 
@@ -83,6 +89,14 @@ class FormatWalker {
   FormatStatus status_ = FormatStatus::bad_syntax;
   int reversion_ = 0;   // position revert() returns to
   int final_close_ = 0;      // position of the ")" that ends the format
+  // The body's first token when it is an A descriptor, kept from the check so that the walk
+  // does not read it again: where it starts, where it ends, its repeat count and width. Every
+  // statement under the report's formats, each a copy of a walker made when the program was
+  // compiled, starts there: reading the token again would cost each some 120 instructions.
+  int first_a_start_ = -1;
+  int first_a_next_ = 0;
+  int first_a_count_ = 0;
+  int first_a_width_ = 0;
   int last_backslash_ = -1;  // position of the last backslash anywhere in it, -1 if none
   int pos_ = 0;        // next byte to read
   int depth_ = 0;      // open nested groups on stack_

@@ -131,9 +131,10 @@ struct Shape {
   int reversion;       // start of the last top-level group, or body_start when there is none
   int final_close;     // the ")" that ends the format
   int last_backslash;  // the last backslash, at any depth; -1 when there is none
+  Token first;         // the body's first token
 };
 
-constexpr Shape bad_shape{FormatStatus::bad_syntax, 0, 0, 0, -1};
+constexpr Shape bad_shape{FormatStatus::bad_syntax, 0, 0, 0, -1, {Token::Kind::bad, 0, 0, 0, 0}};
 
 // Checks the whole format: outer parentheses, nesting depth, where commas may stand, no empty
 // nested group. Text after the matching ")" is not looked at.
@@ -144,6 +145,7 @@ constexpr Shape bad_shape{FormatStatus::bad_syntax, 0, 0, 0, -1};
   }
   int reversion = open.next;
   int last_backslash = -1;
+  Token first = bad_token(open.next);
   int depth = 0;
   Token::Kind previous = Token::Kind::group_open;
   for (int pos = open.next;;) {
@@ -168,7 +170,7 @@ constexpr Shape bad_shape{FormatStatus::bad_syntax, 0, 0, 0, -1};
         break;
       case Token::Kind::close:
         if (depth == 0) {
-          return {FormatStatus::ok, open.next, reversion, token.start, last_backslash};
+          return {FormatStatus::ok, open.next, reversion, token.start, last_backslash, first};
         }
         if (previous == Token::Kind::group_open) {
           return bad_shape;  // "()" inside a format describes nothing to repeat
@@ -180,6 +182,9 @@ constexpr Shape bad_shape{FormatStatus::bad_syntax, 0, 0, 0, -1};
         break;
       case Token::Kind::a_edit:
         break;
+    }
+    if (pos == open.next) {
+      first = token;
     }
     previous = token.kind;
     pos = token.next;
