@@ -19,7 +19,7 @@
 
 #include "bench/edit_agreement.hpp"
 #include "bench/value_sets.hpp"
-#include "textio/edit_real.hpp"
+#include "support/decimal_form.hpp"
 
 namespace duopit::bench {
 namespace {

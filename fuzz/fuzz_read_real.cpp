@@ -29,9 +29,7 @@
 
 namespace {
 
-using duopit::textio::ConvertStatus;
 using duopit::textio::ReadStatus;
-using duopit::textio::RepeatStatus;
 
 [[noreturn]] void mismatch(const char* what, std::string_view input) {
   std::fprintf(stderr, "mismatch: %s\ninput (%zu bytes): \"", what, input.size());
@@ -123,7 +121,7 @@ void check_conversion(std::string_view text) {
   const duopit::textio::Converted got = duopit::textio::convert_real(text);
   const ReferenceNumber ref = reference_number(text);
   if (!ref.found) {
-    if (got.status != ConvertStatus::bad_syntax) {
+    if (got.status != ReadStatus::bad_syntax) {
       mismatch("convert_real accepted a text without a number", text);
     }
     return;
@@ -132,18 +130,18 @@ void check_conversion(std::string_view text) {
   const double expected = std::strtod(ref.decimal.c_str(), nullptr);
   const bool overflow = errno == ERANGE && std::isinf(expected);
   if (overflow) {
-    if (got.status != ConvertStatus::too_large) {
+    if (got.status != ReadStatus::too_large) {
       mismatch("convert_real missed a value too large", text);
     }
     return;
   }
   if (ref.end != text.size()) {
-    if (got.status != ConvertStatus::bad_syntax) {
+    if (got.status != ReadStatus::bad_syntax) {
       mismatch("convert_real accepted characters after the number", text);
     }
     return;
   }
-  if (got.status != ConvertStatus::ok) {
+  if (got.status != ReadStatus::ok) {
     mismatch("convert_real refused a number", text);
   }
   if (bits_of(got.value) != bits_of(expected)) {
@@ -194,7 +192,7 @@ void check_repeat_count(std::string_view text) {
       }
     }
     if (radix < 2 || radix > 36) {
-      if (got.status != RepeatStatus::bad_radix) {
+      if (got.status != ReadStatus::repeat_bad_radix) {
         mismatch("parse_repeat_count took a radix outside 2 to 36", text);
       }
       return;
@@ -203,7 +201,7 @@ void check_repeat_count(std::string_view text) {
   }
   for (const char c : digits) {
     if (digit_in(c, radix) < 0) {
-      if (got.status != RepeatStatus::bad_char) {
+      if (got.status != ReadStatus::repeat_bad_char) {
         mismatch("parse_repeat_count took a character outside its radix", text);
       }
       return;
@@ -217,8 +215,9 @@ void check_repeat_count(std::string_view text) {
       magnitude_text.empty() ? 0 : std::strtoll(magnitude_text.c_str(), nullptr, radix);
   const long long value = negative ? -magnitude : magnitude;
   const bool in_range = value >= INT32_MIN && value <= INT32_MAX;
-  if (in_range != (got.status == RepeatStatus::ok) ||
-      (!in_range && got.status != RepeatStatus::overflow) || (in_range && got.value != value)) {
+  if (in_range != (got.status == ReadStatus::ok) ||
+      (!in_range && got.status != ReadStatus::repeat_overflow) ||
+      (in_range && got.value != value)) {
     mismatch("parse_repeat_count differs from strtoll", text);
   }
 }
@@ -274,10 +273,8 @@ void check_simple_read(std::string_view bytes, ReadStatus status, double value,
     expected = ReadStatus::bad_syntax;
   } else {
     const duopit::textio::Converted converted = duopit::textio::convert_real(token);
-    expected = converted.status == ConvertStatus::ok          ? ReadStatus::ok
-               : converted.status == ConvertStatus::too_large ? ReadStatus::too_large
-                                                              : ReadStatus::bad_syntax;
-    expected_value = converted.status == ConvertStatus::ok ? converted.value : 1.0;
+    expected = converted.status;
+    expected_value = converted.status == ReadStatus::ok ? converted.value : 1.0;
   }
   if (status != expected || bits_of(value) != bits_of(expected_value)) {
     mismatch("the read differs from the first value of simple input", input);

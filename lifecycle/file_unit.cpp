@@ -177,15 +177,13 @@ FileUnit* find_unit(std::int32_t number) {
   while (used_ > file_buffer_bytes) {
     const std::size_t behind = used_ - file_buffer_bytes;
     used_ = file_buffer_bytes;
-    if (!write_buffer(false)) {
-      return;
-    }
+    write_buffer(false);
     std::memmove(buffer_.data(), buffer_.data() + file_buffer_bytes, behind);
     used_ = behind;
   }
 }
 
-bool FileUnit::write_buffer(bool at_close) {
+void FileUnit::write_buffer(bool at_close) {
   const std::size_t size = used_;
   // The block is given up whatever happens: a failed block is reported once and is not
   // written again when the unit is closed at exit, and nothing laid out behind it follows.
@@ -193,9 +191,7 @@ bool FileUnit::write_buffer(bool at_close) {
   const platform::OsError error = write_all(handle_, buffer_.data(), size, position_);
   if (error != platform::OsError::none) {
     run_time_error(write_error(error), at_close ? Statement::close : Statement::write, name());
-    return false;
   }
-  return true;
 }
 
 void FileUnit::close() {

@@ -73,9 +73,9 @@ class FileUnit {
   // Whether the first write statement has cut the file, or had nothing to cut.
   void set_write_mode(bool on) { take_limit_ = on ? file_buffer_bytes + 1 : 0; }
   void write_full_blocks();
-  // Writes the bytes the buffer holds and gives the buffer up, whatever happens; false when
-  // the write failed and the error path returned (during termination).
-  bool write_buffer(bool at_close);
+  // Writes the bytes the buffer holds and gives the buffer up, whatever happens; a failed
+  // write ends the run through the error path, which does not return.
+  void write_buffer(bool at_close);
 
   std::int32_t number_ = 0;
   std::array<char, max_file_name_bytes + 1> name_{};  // NUL-terminated for the platform

@@ -2,9 +2,9 @@
 // one record, each piece with the reason it must live that long. It holds the state of this
 // layer and of the platform layer below it. Of the layers above, orientation and numerics
 // keep none of their own (the survey lives in the computation's frame; the one flag of the
-// elementary functions is here); textio keeps the statement in progress and the formats it
-// has checked in textio/statement_state.hpp, because this layer cannot name textio's types
-// without reversing the layering.
+// elementary functions is here); textio keeps the statement in progress in
+// textio/statement_state.hpp, because this layer cannot name textio's types without
+// reversing the layering.
 // Every member starts at zero, so the record lies in zero-filled memory and a part of it
 // costs no page until it is used.
 #pragma once
@@ -18,7 +18,8 @@
 
 namespace duopit::lifecycle {
 
-constexpr int max_exit_routines = 4;
+// The one routine registered: the program's termination routine.
+constexpr int max_exit_routines = 1;
 
 struct RunState {
   // The operating system as the run sees it: installed first thing at start-up (tests

@@ -12,14 +12,9 @@
 namespace duopit::lifecycle {
 namespace {
 
-struct ErrorEntry {
-  RunTimeError error;
-  ErrorCode code;
-  std::string_view text;
-};
-
-// One row per error, in the order of the enumeration.
-constexpr std::array<ErrorEntry, 42> error_table{{
+// One row per error, in the order of the enumeration: an error without a row leaves the last
+// row empty, and the check of the order fails.
+constexpr std::array<ErrorEntry, static_cast<std::size_t>(RunTimeError::count)> error_table{{
     {RunTimeError::repeat_count_overflow, {'F', 6100}, "integer overflow in repeat count"},
     {RunTimeError::repeat_count_bad_char, {'F', 6101}, "invalid character in repeat count"},
     {RunTimeError::real_too_large, {'F', 6102}, "real value too large"},
@@ -74,10 +69,6 @@ constexpr bool table_in_enum_order() {
 }
 static_assert(table_in_enum_order());
 
-const ErrorEntry& entry(RunTimeError error) {
-  return error_table[static_cast<std::size_t>(error)];
-}
-
 std::string_view statement_text(Statement statement) {
   switch (statement) {
     case Statement::close:
@@ -111,9 +102,9 @@ void put_error(std::string_view piece) {
 
 }  // namespace
 
-ErrorCode error_code(RunTimeError error) { return entry(error).code; }
-
-std::string_view error_text(RunTimeError error) { return entry(error).text; }
+const ErrorEntry& error_entry(RunTimeError error) {
+  return error_table[static_cast<std::size_t>(error)];
+}
 
 void write_message(ErrorCode code, Statement statement, std::string_view file_name,
                    std::string_view text) {
@@ -135,12 +126,14 @@ void write_message(ErrorCode code, Statement statement, std::string_view file_na
 }
 
 void run_time_error(RunTimeError error, Statement statement, std::string_view file_name) {
-  write_message(entry(error).code, statement, file_name, entry(error).text);
+  const ErrorEntry& entry = error_entry(error);
+  write_message(entry.code, statement, file_name, entry.text);
   end_after_run_time_error();
 }
 
 void fatal_startup_error(RunTimeError error) {
-  write_message(entry(error).code, Statement::startup, {}, entry(error).text);
+  const ErrorEntry& entry = error_entry(error);
+  write_message(entry.code, Statement::startup, {}, entry.text);
   end_process(255);
 }
 

@@ -62,6 +62,7 @@ enum class RunTimeError {
   sin_tloss,                 // M6205: sine of an argument of 2^63 or more in magnitude
   cos_tloss,                 // M6205: cosine of an argument of 2^63 or more in magnitude
   startup_no_resources,      // R6008: no descriptor or memory to start the program
+  count,                     // not an error: how many there are, the rows of their table
 };
 
 // Letter and number as shown: F6414, M6103.
@@ -70,8 +71,14 @@ struct ErrorCode {
   int number;
 };
 
-[[nodiscard]] ErrorCode error_code(RunTimeError error);
-[[nodiscard]] std::string_view error_text(RunTimeError error);
+// An error's row of the table: its number and its text.
+struct ErrorEntry {
+  RunTimeError error;
+  ErrorCode code;
+  std::string_view text;
+};
+
+[[nodiscard]] const ErrorEntry& error_entry(RunTimeError error);
 
 // Reports `error` for `statement` on the unit or file `file_name` ("CON", "duopit.dat";
 // ignored by the kinds that show no name) and ends the run with status 1. Raised while

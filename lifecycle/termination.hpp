@@ -8,7 +8,8 @@ namespace duopit::lifecycle {
 
 using ExitRoutine = void (*)();
 
-// Registers a routine to run at exit. At most a handful; more is a programming error.
+// Registers a routine to run at exit. The run registers one, the termination routine; room
+// for more is not kept, and registering a second is a programming error.
 void register_exit_routine(ExitRoutine routine);
 
 // Ends the process with `status` after the exit routines.

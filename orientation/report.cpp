@@ -37,16 +37,17 @@ consteval TitleField title_field(std::string_view title) {
   return field;
 }
 
-// Writes a title's field whole.
-void title_record(const TitleField& field) {
-  textio::begin_write(report_unit, title_format);
-  textio::write_text_item(field.data(), title_field_chars);
-  textio::end_write();
-}
-
 void blank_record() {
   textio::begin_write(report_unit);
   textio::end_write();
+}
+
+// Writes a title's field whole, and a blank record under it.
+void title_records(const TitleField& field) {
+  textio::begin_write(report_unit, title_format);
+  textio::write_text_item(field.data(), title_field_chars);
+  textio::end_write();
+  blank_record();
 }
 
 void labelled_record(std::string_view label, double value) {
@@ -77,14 +78,36 @@ void coordinate_records(std::string_view x_label, double x, std::string_view y_l
   blank_record();
 }
 
+// One traverse pass from R_1a: each station's coordinates as soon as they are computed, under
+// `p2_x` and `p2_y` for the computed P2, and with `bearings` each leg's bearing after its near
+// station.
+void traverse_records(Survey& s, bool bearings, std::string_view p2_x, std::string_view p2_y) {
+  struct StationLabels {
+    std::string_view x, y, next_bearing;
+  };
+  static constexpr std::array<StationLabels, leg_count - 1> labels{{
+      {" xa=", " ya=", "R_ab="}, {" xb=", " yb=", "R_bc="}, {" xc=", " yc=", "R_c2="}}};
+  // Unrolled, so that each leg's fields in the survey are known where they are used.
+#pragma GCC unroll 3
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    const Station station = compute_station(s, static_cast<Leg>(i));
+    coordinate_records(labels[i].x, station.x, labels[i].y, station.y);
+    const double next_bearing = compute_next_bearing(s, static_cast<Leg>(i));
+    if (bearings) {
+      bearing_records(s, labels[i].next_bearing, next_bearing);
+    }
+  }
+  const Station p2 = compute_station(s, Leg::c_p2);
+  coordinate_records(p2_x, p2.x, p2_y, p2.y);
+}
+
 // Records 1-8: the surface coordinates of the two wires.
 void report_surface_data(Survey& s) {
   assign_surface_data(s);
   static constexpr TitleField surface_title = title_field(
       "Coordenadas dos fios de prumo nos dois pocos P1 e P2, conhecidas por observacao a "
       "superficie:");
-  title_record(surface_title);
-  blank_record();
+  title_records(surface_title);
   coordinate_records(" x1=", s.x1, " y1=", s.y1);
   coordinate_records(" x2=", s.x2, " y2=", s.y2);
 }
@@ -93,8 +116,7 @@ void report_surface_data(Survey& s) {
 void report_true_bearing(Survey& s) {
   compute_true_bearing(s);
   static constexpr TitleField true_bearing_title = title_field("Rumo da direccao P1 P2:");
-  title_record(true_bearing_title);
-  blank_record();
+  title_records(true_bearing_title);
   bearing_records(s, " R12 =", s.R12);
 }
 
@@ -117,27 +139,12 @@ void report_fictitious_traverse(Survey& s) {
   static constexpr TitleField fictitious_bearing_title = title_field(
       "Rumo ficticio para a frente no ponto P1 no interior da mina (nao e possivel determinar uma "
       "orientacao de saida):");
-  title_record(fictitious_bearing_title);
-  blank_record();
+  title_records(fictitious_bearing_title);
   bearing_records(s, "R_1a =", s.R_1a);
   static constexpr TitleField fictitious_stations_title = title_field(
       "Coordenadas ficticias dos restantes pontos da poligonal:");
-  title_record(fictitious_stations_title);
-  blank_record();
-  compute_station_a(s);
-  coordinate_records(" xa=", s.xa, " ya=", s.ya);
-  compute_bearing_ab(s);
-  bearing_records(s, "R_ab=", s.R_ab);
-  compute_station_b(s);
-  coordinate_records(" xb=", s.xb, " yb=", s.yb);
-  compute_bearing_bc(s);
-  bearing_records(s, "R_bc=", s.R_bc);
-  compute_station_c(s);
-  coordinate_records(" xc=", s.xc, " yc=", s.yc);
-  compute_bearing_c2(s);
-  bearing_records(s, "R_c2=", s.R_c2);
-  compute_station_p2(s);
-  coordinate_records(" x2a=", s.x2a, " y2a=", s.y2a);
+  title_records(fictitious_stations_title);
+  traverse_records(s, true, " x2a=", " y2a=");
 }
 
 // Records 37-48: the fictitious bearing P1 -> P2, the rotation between the two frames and the
@@ -145,20 +152,17 @@ void report_fictitious_traverse(Survey& s) {
 void report_rotation(Survey& s) {
   compute_fictitious_bearing(s);
   static constexpr TitleField fictitious_R12_title = title_field("Rumo ficticio R12:");
-  title_record(fictitious_R12_title);
-  blank_record();
+  title_records(fictitious_R12_title);
   bearing_records(s, "R12 ficticio =", s.R12_fict);
   compute_rotation(s);
   static constexpr TitleField rotation_title = title_field("Rotacao dos 2 referenciais:");
-  title_record(rotation_title);
-  blank_record();
+  title_records(rotation_title);
   bare_record(degrees(s, s.rot));
   blank_record();
   correct_starting_bearing(s);
   static constexpr TitleField starting_bearing_title = title_field(
       "Rumo para a frente no ponto P1 no interior da mina:");
-  title_record(starting_bearing_title);
-  blank_record();
+  title_records(starting_bearing_title);
   bare_record(degrees(s, s.R_1a));
   blank_record();
 }
@@ -168,19 +172,8 @@ void report_rotation(Survey& s) {
 void report_corrected_traverse(Survey& s) {
   static constexpr TitleField stations_title = title_field(
       "Coordenadas dos restantes pontos da poligonal:");
-  title_record(stations_title);
-  blank_record();
-  compute_station_a(s);
-  coordinate_records(" xa=", s.xa, " ya=", s.ya);
-  compute_bearing_ab(s);
-  compute_station_b(s);
-  coordinate_records(" xb=", s.xb, " yb=", s.yb);
-  compute_bearing_bc(s);
-  compute_station_c(s);
-  coordinate_records(" xc=", s.xc, " yc=", s.yc);
-  compute_bearing_c2(s);
-  compute_station_p2(s);
-  coordinate_records(" x2=", s.x2a, " y2=", s.y2a);
+  title_records(stations_title);
+  traverse_records(s, false, " x2=", " y2=");
   compute_misclosure(s);
   coordinate_records(" difx2=", s.difx2, " dify2=", s.dify2);
 }

@@ -29,13 +29,17 @@ double reduced(const Survey& s, double d) {
   return to_real(add(div(mul(s.level_height, d), s.earth_radius), d));
 }
 
-// x = sin(R) × d + x0, y = cos(R) × d + y0
+}  // namespace
+
 void advance(double R, double d, double x0, double y0, double& x, double& y) {
   x = to_real(add(mul(numerics::sin(R), d), x0));
   y = to_real(add(mul(numerics::cos(R), d), y0));
 }
 
-}  // namespace
+double turned_bearing(double pi, double R, double angle, bool angle_back) {
+  const Extended back = sub(R, pi);
+  return normalise(pi, to_real(angle_back ? sub(back, angle) : add(back, angle)));
+}
 
 // t = arctan(dx / dy), then a half turn more when dy < 0, a whole turn more when dx < 0 and
 // dy >= 0. A point due east or due west (dy zero, dx not) has a bearing, but dx / dy would
@@ -105,39 +109,6 @@ void reduce_distances(Survey& s) {
 
 // R_1a = (R_1a × pi) / 180, not normalised.
 void convert_typed_bearing(Survey& s) { s.R_1a = to_real(div(mul(s.R_1a, s.pi), 180)); }
-
-void compute_station_a(Survey& s) { advance(s.R_1a, s.dr_1a, s.x1, s.y1, s.xa, s.ya); }
-
-// R_ab = (R_1a − pi) + rad_a
-void compute_bearing_ab(Survey& s) {
-  s.R_ab = normalise(s.pi, to_real(add(sub(s.R_1a, s.pi), s.rad_a)));
-}
-
-void compute_station_b(Survey& s) { advance(s.R_ab, s.dr_ab, s.xa, s.ya, s.xb, s.yb); }
-
-// R_bc = (R_ab − pi) + rad_b
-void compute_bearing_bc(Survey& s) {
-  s.R_bc = normalise(s.pi, to_real(add(sub(s.R_ab, s.pi), s.rad_b)));
-}
-
-void compute_station_c(Survey& s) { advance(s.R_bc, s.dr_bc, s.xb, s.yb, s.xc, s.yc); }
-
-// R_c2 = (R_bc − pi) − rad_c: the angle at c is measured the other way round.
-void compute_bearing_c2(Survey& s) {
-  s.R_c2 = normalise(s.pi, to_real(sub(sub(s.R_bc, s.pi), s.rad_c)));
-}
-
-void compute_station_p2(Survey& s) { advance(s.R_c2, s.dr_c2, s.xc, s.yc, s.x2a, s.y2a); }
-
-void traverse_pass(Survey& s) {
-  compute_station_a(s);
-  compute_bearing_ab(s);
-  compute_station_b(s);
-  compute_bearing_bc(s);
-  compute_station_c(s);
-  compute_bearing_c2(s);
-  compute_station_p2(s);
-}
 
 void compute_fictitious_bearing(Survey& s) {
   s.R12_fict =

@@ -7,6 +7,9 @@
 // between its records.
 #pragma once
 
+#include <array>
+#include <cstddef>
+
 namespace duopit::orientation {
 
 // Every quantity of the run, zero before its first assignment.
@@ -29,10 +32,24 @@ struct Survey {
   double difx2 = 0, dify2 = 0;  // misclosure at P2: known minus computed
 };
 
+// The legs of the traverse, in order: P1 -> a, a -> b, b -> c, c -> P2.
+enum class Leg { p1_a, a_b, b_c, c_p2 };
+constexpr int leg_count = 4;
+
+// A station's coordinates, as a step stored them.
+struct Station {
+  double x, y;
+};
+
 // Rules used by the steps.
 [[nodiscard]] double bearing_from_differences(double pi, double dx, double dy);
 [[nodiscard]] double normalise(double pi, double v);
 [[nodiscard]] double to_degrees(double pi, double radians);
+// x = sin(R) × d + x0, y = cos(R) × d + y0
+void advance(double R, double d, double x0, double y0, double& x, double& y);
+// The bearing after a traverse angle: normalise((R − pi) + angle), or with `angle_back`
+// normalise((R − pi) − angle), for an angle measured the other way round.
+[[nodiscard]] double turned_bearing(double pi, double R, double angle, bool angle_back);
 
 // The steps, in the order of the run.
 void compute_pi(Survey& s);
@@ -42,18 +59,53 @@ void assign_traverse_data(Survey& s);
 void convert_angles(Survey& s);
 void reduce_distances(Survey& s);
 void convert_typed_bearing(Survey& s);  // R_1a from degrees to radians, in place
-// One traverse pass, leg by leg, from R_1a.
-void compute_station_a(Survey& s);
-void compute_bearing_ab(Survey& s);
-void compute_station_b(Survey& s);
-void compute_bearing_bc(Survey& s);
-void compute_station_c(Survey& s);
-void compute_bearing_c2(Survey& s);
-void compute_station_p2(Survey& s);
-void traverse_pass(Survey& s);
+// One traverse pass, leg by leg from R_1a: for each leg its far station, then (but after the
+// last) the next leg's bearing.
+[[nodiscard]] inline Station compute_station(Survey& s, Leg leg);
+[[nodiscard]] inline double compute_next_bearing(Survey& s, Leg leg);
 void compute_fictitious_bearing(Survey& s);
 void compute_rotation(Survey& s);
 void correct_starting_bearing(Survey& s);
 void compute_misclosure(Survey& s);
+
+// What each leg reads and writes: its bearing and reduced distance, the station it starts from
+// and the station it reaches, and the traverse angle measured there (none after the last).
+struct LegFields {
+  double Survey::*bearing;
+  double Survey::*distance;
+  double Survey::*near_x;
+  double Survey::*near_y;
+  double Survey::*far_x;
+  double Survey::*far_y;
+  double Survey::*far_angle;
+};
+
+inline constexpr std::array<LegFields, leg_count> leg_fields{{
+    {&Survey::R_1a, &Survey::dr_1a, &Survey::x1, &Survey::y1, &Survey::xa, &Survey::ya,
+     &Survey::rad_a},
+    {&Survey::R_ab, &Survey::dr_ab, &Survey::xa, &Survey::ya, &Survey::xb, &Survey::yb,
+     &Survey::rad_b},
+    {&Survey::R_bc, &Survey::dr_bc, &Survey::xb, &Survey::yb, &Survey::xc, &Survey::yc,
+     &Survey::rad_c},
+    {&Survey::R_c2, &Survey::dr_c2, &Survey::xc, &Survey::yc, &Survey::x2a, &Survey::y2a,
+     nullptr},
+}};
+
+// Inline, so that a pass over the legs in order reads and writes the survey's fields directly.
+inline Station compute_station(Survey& s, Leg leg) {
+  const LegFields& f = leg_fields[static_cast<std::size_t>(leg)];
+  advance(s.*f.bearing, s.*f.distance, s.*f.near_x, s.*f.near_y, s.*f.far_x, s.*f.far_y);
+  return {s.*f.far_x, s.*f.far_y};
+}
+
+// R_ab from R_1a and the angle at a, R_bc from R_ab and the angle at b, and R_c2 from R_bc and
+// the angle at c, which is measured the other way round.
+inline double compute_next_bearing(Survey& s, Leg leg) {
+  const auto i = static_cast<std::size_t>(leg);
+  const LegFields& f = leg_fields[i];
+  double& next = s.*leg_fields[i + 1].bearing;
+  next = turned_bearing(s.pi, s.*f.bearing, s.*f.far_angle, leg == Leg::b_c);
+  return next;
+}
 
 }  // namespace duopit::orientation

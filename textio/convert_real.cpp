@@ -38,7 +38,7 @@ double with_sign(double magnitude, bool negative) {
   return std::bit_cast<double>(negative ? bits | sign_bit : bits);
 }
 
-Converted signed_zero(bool negative) { return {ConvertStatus::ok, with_sign(0.0, negative)}; }
+Converted signed_zero(bool negative) { return {ReadStatus::ok, with_sign(0.0, negative)}; }
 
 // A positive number as (top + f) x 2^exponent2 with 0 <= f < 1: its leading bits as an
 // integer, and whether any bit below them (f) is set.
@@ -129,7 +129,7 @@ Converted value_of(const NumberText& number) {
   }
   const std::int64_t power = number.scale + number.exponent;
   if (number.kept_count - 1 + power >= too_large_from_power) {
-    return {ConvertStatus::too_large, 0.0};
+    return {ReadStatus::too_large, 0.0};
   }
   if (number.kept_count + power <= zero_below_power) {
     return signed_zero(number.negative);
@@ -139,9 +139,9 @@ Converted value_of(const NumberText& number) {
                                          : scale_down(kept, static_cast<int>(-power));
   double magnitude = 0.0;
   if (!round_to_real(truncated, magnitude)) {
-    return {ConvertStatus::too_large, 0.0};
+    return {ReadStatus::too_large, 0.0};
   }
-  return {ConvertStatus::ok, with_sign(magnitude, number.negative)};
+  return {ReadStatus::ok, with_sign(magnitude, number.negative)};
 }
 
 }  // namespace
@@ -149,12 +149,12 @@ Converted value_of(const NumberText& number) {
 Converted convert_real(std::string_view text) {
   const NumberText number = scan_number(text);
   if (!number.has_digits) {
-    return {ConvertStatus::bad_syntax, 0.0};
+    return {ReadStatus::bad_syntax, 0.0};
   }
   // The number before any stray characters is valued first: too large wins over bad syntax.
   const Converted converted = value_of(number);
-  if (number.end != text.size() && converted.status != ConvertStatus::too_large) {
-    return {ConvertStatus::bad_syntax, 0.0};
+  if (number.end != text.size() && converted.status != ReadStatus::too_large) {
+    return {ReadStatus::bad_syntax, 0.0};
   }
   return converted;
 }

@@ -6,16 +6,14 @@
 
 #include <string_view>
 
+#include "textio/read_status.hpp"
+
 namespace duopit::textio {
 
-enum class ConvertStatus {
-  ok,
-  bad_syntax,  // the text is not a number of the accepted form, or has characters after it
-  too_large,   // the number lies beyond the largest finite 64-bit real
-};
-
 struct Converted {
-  ConvertStatus status;
+  // ok; bad_syntax: the text is not a number of the accepted form, or has characters after
+  // it; too_large: the number lies beyond the largest finite 64-bit real.
+  ReadStatus status;
   double value;  // meaningful only when status is ok
 };
 

@@ -1,5 +1,5 @@
 // textio/decimal.cpp — the first 18 significant digits of a 64-bit real's exact decimal
-// expansion, cut off, and the rounding of those to the 17 digits of the decimal form.
+// expansion, cut off, and the markers of the values without digits.
 // Integer arithmetic only: the value is taken apart bit by bit, so no floating-point mode,
 // precision or trap setting can change a digit. No allocation, no I/O, no globals.
 //
@@ -56,18 +56,6 @@ struct ScaledProduct {
 
 // --- Digits -----------------------------------------------------------------------------
 
-constexpr std::uint64_t pow10_16 = 10'000'000'000'000'000u;
-constexpr std::uint64_t pow10_17 = 100'000'000'000'000'000u;
-constexpr std::uint64_t pow10_18 = 1'000'000'000'000'000'000u;
-
-[[nodiscard]] DecimalForm marker_form(std::string_view marker, char sign) {
-  DecimalForm form{sign, 1, {}, static_cast<int>(marker.size()), false};
-  for (std::size_t i = 0; i < marker.size(); ++i) {
-    form.digits[i] = marker[i];
-  }
-  return form;
-}
-
 // The bytes of `word` in the reverse order; compilers make this one instruction.
 [[nodiscard]] constexpr std::uint64_t byte_reversed(std::uint64_t word) {
   constexpr std::uint64_t odd_bytes = 0x00FF'00FF'00FF'00FFu;
@@ -101,18 +89,10 @@ constexpr std::uint64_t pow10_18 = 1'000'000'000'000'000'000u;
   return byte_reversed(digits) + 0x3030'3030'3030'3030u;
 }
 
-// The 17 decimal digits of `value` (below 10^17, leading zeros written): the first digit,
-// then sixteen.
-void write_digits(std::uint64_t value, std::array<char, decimal_form_digits>& digits) {
-  constexpr std::uint64_t pow10_16 = 10'000'000'000'000'000u;
-  digits[0] = static_cast<char>('0' + value / pow10_16);
-  write_sixteen_digits(value % pow10_16, digits.data() + 1);
-}
-
 }  // namespace
 
 void write_sixteen_digits(std::uint64_t value, char* out) {
-  assert(value < 10'000'000'000'000'000u);
+  assert(value < pow10_16);
   constexpr std::uint64_t pow10_8 = 100'000'000;
   const std::uint64_t high = value / pow10_8;
   const std::uint64_t first = eight_digits(static_cast<std::uint32_t>(high));
@@ -170,17 +150,6 @@ LeadingDigits leading_digits(std::uint64_t mantissa, int exponent2) {
   return {q, k + leading_digit_count};
 }
 
-Digits17 round_to_17_digits(LeadingDigits lead) {
-  assert(lead.digits >= pow10_17 && lead.digits < pow10_18);
-  // Half up: an 18th digit of 5 or more lifts the quotient by ten to the next integer.
-  Digits17 rounded{(lead.digits + 5) / 10, lead.decpt};
-  if (rounded.digits == pow10_17) {  // seventeen nines carried into an eighteenth digit
-    rounded.digits = pow10_16;
-    ++rounded.decpt;
-  }
-  return rounded;
-}
-
 Special special_kind(std::uint64_t bits) {
   constexpr std::uint64_t fraction_mask = (std::uint64_t{1} << 52) - 1;
   constexpr std::uint64_t quiet_bit = std::uint64_t{1} << 51;
@@ -203,34 +172,6 @@ std::string_view marker_text(Special special) {
   constexpr std::array<std::string_view, 5> markers = {"", "1#INF", "1#SNAN", "1#IND", "1#QNAN"};
   assert(special != Special::none && "a number has no marker");
   return markers[static_cast<std::size_t>(special)];
-}
-
-DecimalForm round_leading_digits(std::uint64_t leading, int decpt, char sign) {
-  const Digits17 kept = round_to_17_digits({leading, decpt});
-  DecimalForm form{sign, kept.decpt, {}, decimal_form_digits, true};
-  write_digits(kept.digits, form.digits);
-  while (form.digits[static_cast<std::size_t>(form.count - 1)] == '0') {
-    --form.count;  // the first digit is not zero, so this stops
-  }
-  return form;
-}
-
-DecimalForm to_decimal(double x) {
-  const auto bits = std::bit_cast<std::uint64_t>(x);
-  const auto biased_exponent = static_cast<int>((bits >> 52) & 0x7FF);
-  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
-  if (biased_exponent == 0x7FF) {
-    return marker_form(marker_text(special_kind(bits)), (bits >> 63) != 0 ? '-' : ' ');
-  }
-  if (biased_exponent == 0 && fraction == 0) {
-    return DecimalForm{' ', 0, {'0'}, 1, true};  // either zero; a negative zero loses its sign
-  }
-  // Subnormals have no hidden bit and the exponent of the smallest normals.
-  const std::uint64_t mantissa =
-      biased_exponent == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
-  const int exponent2 = (biased_exponent == 0 ? 1 : biased_exponent) - 1075;
-  const LeadingDigits lead = leading_digits(mantissa, exponent2);
-  return round_leading_digits(lead.digits, lead.decpt, (bits >> 63) != 0 ? '-' : ' ');
 }
 
 }  // namespace duopit::textio

@@ -14,18 +14,12 @@
 #include <cstring>
 
 namespace duopit::textio {
-namespace {
-
-constexpr std::uint64_t pow10_15 = 1'000'000'000'000'000u;
-constexpr std::uint64_t pow10_16 = 10'000'000'000'000'000u;
-constexpr std::uint64_t pow10_17 = 100'000'000'000'000'000u;
-
 // Both roundings at once, from the 18 leading digits (10^17 <= digits < 10^18). Half up to
 // 17 digits and then half up to 16 is one rounding of the last two digits with its cut at 45,
 // not 50: 45 lifts the 17th digit to 5, which the second rounding carries on, and 44 does not.
 // Sixteen nines become 10^15 with one more decpt. The form is chosen from the decpt after the
 // first rounding, one more when that carries (999...95 and up), and does not change after it.
-[[nodiscard]] PrintedReal round_to_printed_digits(LeadingDigits lead, bool negative) {
+PrintedReal round_to_printed_digits(LeadingDigits lead, bool negative) {
   assert(lead.digits >= pow10_17 && lead.digits < 10 * pow10_17);
   const int decpt_of_17 = lead.decpt + (lead.digits >= 10 * pow10_17 - 5 ? 1 : 0);
   const bool fixed = decpt_of_17 > 0 && decpt_of_17 < fixed_form_decpt_limit;
@@ -38,6 +32,8 @@ constexpr std::uint64_t pow10_17 = 100'000'000'000'000'000u;
                                             : exponent_text_length);
   return real;
 }
+
+namespace {
 
 // Zero of either sign: the digit 0 in exponent form, exponent 0.
 constexpr PrintedReal printed_zero{0, 1, exponent_text_length, false, false, Special::none};
@@ -70,28 +66,6 @@ PrintedReal round_for_printing(double value) {
   return round_to_printed_digits(leading_digits(mantissa, exponent2), (bits >> 63) != 0);
 }
 
-PrintedReal round_for_printing(const DecimalForm& form) {
-  if (!form.valid) {
-    for (const Special special : {Special::infinity, Special::signalling_nan,
-                                  Special::indefinite, Special::quiet_nan}) {
-      if (form.text() == marker_text(special)) {
-        return {0, 1, special_text_length, false, false, special};
-      }
-    }
-    assert(false && "an invalid decimal form holds a marker");
-  }
-  std::uint64_t digits = 0;
-  for (int i = 0; i < decimal_form_digits; ++i) {
-    const char digit = i < form.count ? form.digits[static_cast<std::size_t>(i)] : '0';
-    digits = digits * 10 + static_cast<std::uint64_t>(digit - '0');
-  }
-  if (digits == 0) {
-    return printed_zero;
-  }
-  // Seventeen digits are eighteen with a last 0, which the first rounding keeps as they are.
-  return round_to_printed_digits({digits * 10, form.decpt}, form.sign == '-');
-}
-
 void write_marker_text(Special special, char* out) {
   const std::string_view marker = marker_text(special);
   std::memset(out, '.', special_text_length);
@@ -105,15 +79,5 @@ void write_exponent_form(const char* run, int exponent, char* out) {
   out[2 + real_fraction_digits] = 'E';
   write_exponent(exponent, out + 3 + real_fraction_digits);
 }
-
-RealText text_of(const PrintedReal& real) {
-  RealText text{{}, real.length};
-  write_real_text(real, text.chars.data());
-  return text;
-}
-
-RealText edit_free_real(double value) { return text_of(round_for_printing(value)); }
-
-RealText edit_decimal_form(const DecimalForm& form) { return text_of(round_for_printing(form)); }
 
 }  // namespace duopit::textio

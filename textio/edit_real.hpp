@@ -5,7 +5,6 @@
 // the record layout calls with the text's final place in the record (see free_layout.hpp).
 #pragma once
 
-#include <array>
 #include <cassert>
 #include <cstring>
 #include <cstdint>
@@ -33,7 +32,7 @@ constexpr int real_text_shortest = 2 + real_fraction_digits;  // one digit, the 
 // are moved in fixed-size runs and then covered by the rest of the record or left unused.
 constexpr std::size_t real_text_room = 32;
 
-// A real as it is printed, after both roundings: to 17 significant digits (in decimal.hpp),
+// A real as it is printed, after both roundings: to 17 significant digits,
 // then, half up again, to the 16 that are printed.
 struct PrintedReal {
   std::uint64_t digits;  // 10^15 <= digits < 10^16; 0 for zero
@@ -47,8 +46,8 @@ struct PrintedReal {
 };
 
 [[nodiscard]] PrintedReal round_for_printing(double value);
-// The same from a decimal form; knows no doubles.
-[[nodiscard]] PrintedReal round_for_printing(const DecimalForm& form);
+// Both roundings from the 18 leading digits of a real that is not zero.
+[[nodiscard]] PrintedReal round_to_printed_digits(LeadingDigits lead, bool negative);
 
 // The rare parts of write_real_text, out of line: the marker padded with '.', and the
 // exponent form from the digit run (below) with its exponent.
@@ -81,19 +80,5 @@ inline void write_real_text(const PrintedReal& real, char* out) {
   out[k] = '.';
   std::memcpy(out + k + 1, run + k, 16);
 }
-
-// The text on its own, for callers that do not place it in a record.
-struct RealText {
-  std::array<char, real_text_room> chars;  // the first `length` are the text
-  int length;
-
-  [[nodiscard]] std::string_view view() const {
-    return {chars.data(), static_cast<std::size_t>(length)};
-  }
-};
-
-[[nodiscard]] RealText text_of(const PrintedReal& real);
-[[nodiscard]] RealText edit_free_real(double value);
-[[nodiscard]] RealText edit_decimal_form(const DecimalForm& form);
 
 }  // namespace duopit::textio

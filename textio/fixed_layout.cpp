@@ -5,13 +5,6 @@
 
 namespace duopit::textio {
 
-void FixedLayout::restart() {
-  walker_.restart();
-  status_ = walker_.status();
-  pending_blanks_ = 0;
-  a_edit_since_start_ = false;
-}
-
 // A-editing: width -1 takes the item's own length. Owed blanks go out only in front of
 // characters: an empty item leaves them owed.
 void FixedLayout::edit_a(RecordSpace& space, std::string_view item, int width) {

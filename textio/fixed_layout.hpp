@@ -27,10 +27,6 @@ class FixedLayout {
   constexpr explicit FixedLayout(std::string_view format)
       : walker_(format), status_(walker_.status()) {}
 
-  // Back to the state just after construction, for another statement under the same format:
-  // the format is not checked again.
-  void restart();
-
   void place_item(RecordSpace& space, std::string_view item);
   void finish(RecordSpace& space);
   [[nodiscard]] constexpr FormatStatus status() const { return status_; }

@@ -8,7 +8,6 @@
 namespace duopit::textio {
 namespace {
 
-using format_shape::check_shape;
 using format_shape::read_token;
 using format_shape::Token;
 
@@ -55,15 +54,7 @@ struct GroupScan {
 
 }  // namespace
 
-FormatStatus check_format(const char* format, int length) {
-  return check_shape(format_text(format, length)).status;
-}
-
-Descriptor FormatWalker::next() { return step(false); }
-
-Descriptor FormatWalker::next_a_edit() { return step(true); }
-
-Descriptor FormatWalker::step(bool a_edits_only) {
+Descriptor FormatWalker::next_a_edit() {
   if (status_ != FormatStatus::ok) {
     return {Descriptor::Kind::bad_syntax, 0};
   }
@@ -86,14 +77,10 @@ Descriptor FormatWalker::step(bool a_edits_only) {
         a_left_ = token.count - 1;
         return {Descriptor::Kind::a_edit, a_width_};
       case Token::Kind::backslash:
-        if (!a_edits_only) {
-          return {Descriptor::Kind::backslash, 0};
-        }
-        break;
       case Token::Kind::comma:
         break;
       case Token::Kind::group_open:
-        enter_group(token.next, token.count, a_edits_only);
+        enter_group(token.next, token.count);
         break;
       case Token::Kind::close:
         if (depth_ == 0) {
@@ -114,13 +101,11 @@ Descriptor FormatWalker::step(bool a_edits_only) {
   }
 }
 
-void FormatWalker::enter_group(int body_start, int count, bool a_edits_only) {
-  if (a_edits_only) {
-    const GroupScan body = scan_to_close(text_, body_start);
-    if (!body.has_a_edit) {
-      pos_ = body.close + 1;  // nothing in it could take an item: step over every pass at once
-      return;
-    }
+void FormatWalker::enter_group(int body_start, int count) {
+  const GroupScan body = scan_to_close(text_, body_start);
+  if (!body.has_a_edit) {
+    pos_ = body.close + 1;  // nothing in it could take an item: step over every pass at once
+    return;
   }
   stack_[depth_++] = {body_start, count};
 }

@@ -1,4 +1,4 @@
-// textio/format.hpp — the format walker: checks a format text and hands out its edit
+// textio/format.hpp — the format walker: checks a format text and hands out its A
 // descriptors one at a time, with repeat counts and groups expanded.
 // It knows the A descriptor (with or without width), the backslash (or dollar sign), commas,
 // repeat counts and nested groups; any other text is bad syntax. It lays nothing out and holds
@@ -17,17 +17,12 @@ namespace duopit::textio {
 struct Descriptor {
   enum class Kind {
     a_edit,         // A-editing; `width` is its width, or -1 when the descriptor gives none
-    backslash,      // backslash or dollar sign: the record is left open if met after the items
     end_of_format,  // the ")" that closes the whole format
     bad_syntax,     // the format does not parse; every call answers the same
   };
   Kind kind;
   int width;  // characters; meaningful for a_edit only
 };
-
-// Whether the format parses. A length of -1 means the text runs to its first NUL; otherwise
-// exactly `length` bytes are read, and the text must hold the matching ")" within them.
-[[nodiscard]] FormatStatus check_format(const char* format, int length);
 
 // The format's bytes: `length` of them, up to the first NUL for -1; an empty view (which never
 // checks) for a null format or another negative length.
@@ -59,31 +54,21 @@ class FormatWalker {
       first_a_count_ = shape.first.count;
       first_a_width_ = shape.first.width;
     }
-    body_start_ = shape.body_start;
-    pos_ = body_start_;
+    pos_ = shape.body_start;
   }
 
   [[nodiscard]] constexpr FormatStatus status() const { return status_; }
 
-  // The next descriptor in format order, repeats expanded. After the final ")" it keeps
-  // answering end_of_format until revert() is called.
-  [[nodiscard]] Descriptor next();
-
-  // The next A descriptor, or end_of_format. Backslashes on the way are passed over, and a
-  // group holding no A descriptor is stepped over whole, however often it repeats: while items
-  // remain a backslash has no effect, so only the A descriptors matter.
+  // The next A descriptor in format order, repeats expanded, or end_of_format: after the
+  // final ")" it keeps answering end_of_format until revert() is called. Backslashes on the
+  // way are passed over, and a group holding no A descriptor is stepped over whole, however
+  // often it repeats: while items remain a backslash has no effect, so only the A descriptors
+  // matter (finish() looks for the backslashes after the last item).
   [[nodiscard]] Descriptor next_a_edit();
 
   // Processes the rest of the format up to the final ")" and says whether a backslash stands on
   // that stretch. Repeats still owed are taken into account without being expanded one by one.
   [[nodiscard]] bool finish();
-
-  // Back to the start of the format, as just checked: for the next statement under it.
-  void restart() {
-    pos_ = body_start_;
-    depth_ = 0;
-    a_left_ = 0;
-  }
 
   // Starts again at the last group at the top level of the format (with its repeat count), or
   // at the first descriptor when the format has no group: where the next record begins when
@@ -96,19 +81,18 @@ class FormatWalker {
     int count_left;  // passes through the body still to make, the current one included
   };
 
-  // One step of next() or next_a_edit(): the loop over tokens both share.
-  [[nodiscard]] Descriptor step(bool a_edits_only);
-  // Pushes the group whose body starts at `body_start`, or steps over it whole when only A
-  // descriptors are wanted and it holds none.
-  void enter_group(int body_start, int count, bool a_edits_only);
+  // Pushes the group whose body starts at `body_start`, or steps over it whole when it holds
+  // no A descriptor.
+  void enter_group(int body_start, int count);
 
   std::string_view text_;
   FormatStatus status_ = FormatStatus::bad_syntax;
-  int body_start_ = 0;  // just after the outer "(": where the walk starts
   int reversion_ = 0;   // position revert() returns to
   int final_close_ = 0;      // position of the ")" that ends the format
   // The body's first token when it is an A descriptor, kept from the check so that the walk
-  // does not read it again: where it starts, where it ends, its repeat count and width.
+  // does not read it again: where it starts, where it ends, its repeat count and width. Every
+  // statement under the report's formats, each a copy of a walker made when the program was
+  // compiled, starts there: reading the token again would cost each some 120 instructions.
   int first_a_start_ = -1;
   int first_a_next_ = 0;
   int first_a_count_ = 0;

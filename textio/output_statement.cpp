@@ -12,7 +12,6 @@
 // (output_statement.hpp); this file holds every other way.
 #include "textio/output_statement.hpp"
 
-#include <cstring>
 #include <string_view>
 
 #include "lifecycle/console.hpp"
@@ -45,24 +44,6 @@ static_assert(lifecycle::record_spill_bytes >= RecordSpace::spill_bytes);
   statement.space.start(nullptr, nullptr, RecordSpace::Ending::crlf);
 }
 
-// The layout of format `text`, at its start: kept from a statement before, or checked now
-// and kept in place of the older of the two.
-FixedLayout& kept_layout(std::string_view text) {
-  StatementState& state = statement_state();
-  for (CheckedFormat& checked : state.formats) {
-    if (text == std::string_view(checked.text.data(), checked.size)) {
-      checked.layout->restart();
-      return *checked.layout;
-    }
-  }
-  CheckedFormat& fresh = state.formats[state.next_replaced];
-  state.next_replaced = (state.next_replaced + 1) % state.formats.size();
-  std::memcpy(fresh.text.data(), text.data(), text.size());
-  fresh.size = text.size();
-  fresh.layout.emplace(std::string_view(fresh.text.data(), text.size()));
-  return *fresh.layout;
-}
-
 // The statement lays out under `layout` from here on; one to a unit not connected keeps its
 // route, which its end reports.
 void lay_out_under(WriteStatement& statement, FixedLayout& layout) {
@@ -72,14 +53,10 @@ void lay_out_under(WriteStatement& statement, FixedLayout& layout) {
   statement.fixed = &layout;
 }
 
+// A format met only at run time is checked by every statement that names it.
 [[gnu::noinline]] void begin_formatted(WriteStatement& statement, const char* format,
                                        int format_length) {
-  const std::string_view text = format_text(format, format_length);
-  if (text.empty() || text.size() > max_kept_format_bytes) {
-    lay_out_under(statement, statement.own.emplace(text));  // never kept: checked each time
-    return;
-  }
-  lay_out_under(statement, kept_layout(text));
+  lay_out_under(statement, statement.own.emplace(format_text(format, format_length)));
 }
 
 // Every statement but free format to a connected file: the console, a unit that is not

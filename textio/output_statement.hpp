@@ -47,7 +47,7 @@ inline lifecycle::FileUnit* connected_unit(const WriteStatement& statement, std:
 void begin_write(std::int32_t unit, const FixedLayout& format);
 
 // `format` null: free format. `format_length` -1: the format runs to its first NUL; a text
-// met only at run time is checked when a statement first names it.
+// met only at run time is checked by every statement that names it.
 inline void begin_write(std::int32_t unit, const char* format = nullptr,
                         int format_length = 0) {
   WriteStatement& statement = statement_state().write;

@@ -6,6 +6,7 @@
 #include "textio/read_statement.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <limits>
 #include <cstdlib>
@@ -18,68 +19,45 @@
 namespace duopit::textio {
 namespace {
 
-ReadStatus from_convert(ConvertStatus status) {
-  switch (status) {
-    case ConvertStatus::ok:
-      return ReadStatus::ok;
-    case ConvertStatus::bad_syntax:
-      return ReadStatus::bad_syntax;
-    case ConvertStatus::too_large:
-      return ReadStatus::too_large;
-  }
-  return ReadStatus::bad_syntax;
-}
+using lifecycle::RunTimeError;
 
-ReadStatus from_repeat(RepeatStatus status) {
-  switch (status) {
-    case RepeatStatus::ok:
-      return ReadStatus::ok;
-    case RepeatStatus::overflow:
-      return ReadStatus::repeat_overflow;
-    case RepeatStatus::bad_char:
-      return ReadStatus::repeat_bad_char;
-    case RepeatStatus::two_hashes:
-      return ReadStatus::repeat_two_hashes;
-    case RepeatStatus::bad_radix:
-      return ReadStatus::repeat_bad_radix;
+struct ReadError {
+  ReadStatus status;
+  RunTimeError error;
+};
+
+// The error of each status but ok, in the order of the enumeration: a status without a row
+// leaves the last row empty, and the check of the order fails.
+constexpr std::array<ReadError, static_cast<std::size_t>(ReadStatus::count) - 1> read_errors{{
+    {ReadStatus::end_of_file, RunTimeError::end_of_file},
+    {ReadStatus::read_failed, RunTimeError::read_failed},
+    {ReadStatus::line_too_long, RunTimeError::line_too_long},
+    {ReadStatus::bad_syntax, RunTimeError::real_bad_syntax},
+    {ReadStatus::too_large, RunTimeError::real_too_large},
+    {ReadStatus::not_a_real, RunTimeError::value_not_real},
+    {ReadStatus::repeat_zero, RunTimeError::repeat_count_zero},
+    {ReadStatus::repeat_twice, RunTimeError::repeat_count_twice},
+    {ReadStatus::repeat_bad_char, RunTimeError::repeat_count_bad_char},
+    {ReadStatus::repeat_overflow, RunTimeError::repeat_count_overflow},
+    {ReadStatus::repeat_two_hashes, RunTimeError::repeat_count_two_hashes},
+    {ReadStatus::repeat_bad_radix, RunTimeError::repeat_count_bad_radix},
+}};
+
+constexpr bool read_errors_in_enum_order() {
+  for (std::size_t i = 0; i < read_errors.size(); ++i) {
+    if (static_cast<std::size_t>(read_errors[i].status) != i + 1) {
+      return false;
+    }
   }
-  return ReadStatus::repeat_bad_char;
+  return true;
 }
+static_assert(read_errors_in_enum_order());
 
 }  // namespace
 
-lifecycle::RunTimeError to_run_time_error(ReadStatus status) {
-  using lifecycle::RunTimeError;
-  switch (status) {
-    case ReadStatus::ok:
-      break;
-    case ReadStatus::end_of_file:
-      return RunTimeError::end_of_file;
-    case ReadStatus::read_failed:
-      return RunTimeError::read_failed;
-    case ReadStatus::line_too_long:
-      return RunTimeError::line_too_long;
-    case ReadStatus::bad_syntax:
-      return RunTimeError::real_bad_syntax;
-    case ReadStatus::too_large:
-      return RunTimeError::real_too_large;
-    case ReadStatus::not_a_real:
-      return RunTimeError::value_not_real;
-    case ReadStatus::repeat_zero:
-      return RunTimeError::repeat_count_zero;
-    case ReadStatus::repeat_twice:
-      return RunTimeError::repeat_count_twice;
-    case ReadStatus::repeat_bad_char:
-      return RunTimeError::repeat_count_bad_char;
-    case ReadStatus::repeat_overflow:
-      return RunTimeError::repeat_count_overflow;
-    case ReadStatus::repeat_two_hashes:
-      return RunTimeError::repeat_count_two_hashes;
-    case ReadStatus::repeat_bad_radix:
-      return RunTimeError::repeat_count_bad_radix;
-  }
-  assert(false && "ok is not an error");
-  return RunTimeError::read_failed;
+RunTimeError to_run_time_error(ReadStatus status) {
+  assert(status != ReadStatus::ok && "ok is not an error");
+  return read_errors[static_cast<std::size_t>(status) - 1].error;
 }
 
 ReadStatement::ReadStatement(lifecycle::ConsoleUnit& unit, lifecycle::ConsolePort& port)
@@ -250,8 +228,8 @@ ReadStatement::Step ReadStatement::take_line_end() {
 ReadStatement::Step ReadStatement::take_repeat_count() {
   const RepeatCount count =
       parse_repeat_count({value_text_.data(), static_cast<std::size_t>(value_length_)});
-  if (count.status != RepeatStatus::ok) {
-    return fail(from_repeat(count.status));
+  if (count.status != ReadStatus::ok) {
+    return fail(count.status);
   }
   if (count_given_) {
     return fail(ReadStatus::repeat_twice);
@@ -305,8 +283,8 @@ ReadStatus ReadStatement::deliver(double& destination) const {
   }
   const Converted converted =
       convert_real({value_text_.data(), static_cast<std::size_t>(value_length_)});
-  if (converted.status != ConvertStatus::ok) {
-    return from_convert(converted.status);
+  if (converted.status != ReadStatus::ok) {
+    return converted.status;
   }
   destination = converted.value;
   return ReadStatus::ok;

@@ -17,10 +17,6 @@
 
 namespace duopit::textio {
 
-
-// The run-time error that reports `status`. Precondition: status is not ok.
-[[nodiscard]] lifecycle::RunTimeError to_run_time_error(ReadStatus status);
-
 // Longest value text a read keeps; the next character makes the value bad_syntax at once.
 constexpr std::size_t max_value_length = 259;
 

@@ -1,6 +1,9 @@
-// textio/read_status.hpp — how a console read ends: every outcome of obtaining lines and of
-// scanning and converting a value, each one a run-time error but ok.
+// textio/read_status.hpp — how a console read ends: every outcome of obtaining lines, of
+// reading a repeat count and of scanning and converting a value, each one a run-time error
+// but ok.
 #pragma once
+
+#include "lifecycle/run_time_error.hpp"
 
 namespace duopit::textio {
 
@@ -18,6 +21,10 @@ enum class ReadStatus {
   repeat_overflow,    // a repeat count outside the signed 32-bit range (F6100)
   repeat_two_hashes,  // a repeat count with two "#" (F6302)
   repeat_bad_radix,   // a repeat count whose radix is outside 2 to 36 (F6303)
+  count,              // not a status: how many there are
 };
+
+// The run-time error that reports `status`. Precondition: status is not ok.
+[[nodiscard]] lifecycle::RunTimeError to_run_time_error(ReadStatus status);
 
 }  // namespace duopit::textio

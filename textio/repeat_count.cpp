@@ -47,12 +47,12 @@ RepeatCount parse_repeat_count(std::string_view text) {
     const char c = text[pos];
     if (c == '#') {
       if (hash_seen) {
-        return {RepeatStatus::two_hashes, 0};
+        return {ReadStatus::repeat_two_hashes, 0};
       }
       hash_seen = true;
       // The digits so far were the radix (capped, so a huge one is still out of range).
       if (digits_before_hash && (magnitude < min_radix || magnitude > max_radix)) {
-        return {RepeatStatus::bad_radix, 0};
+        return {ReadStatus::repeat_bad_radix, 0};
       }
       radix = digits_before_hash ? static_cast<int>(magnitude) : hash_radix;
       magnitude = 0;
@@ -60,7 +60,7 @@ RepeatCount parse_repeat_count(std::string_view text) {
     }
     const int digit = digit_value(c);
     if (digit >= radix) {
-      return {RepeatStatus::bad_char, 0};
+      return {ReadStatus::repeat_bad_char, 0};
     }
     digits_before_hash = digits_before_hash || !hash_seen;
     magnitude = magnitude * static_cast<std::uint64_t>(radix) + static_cast<std::uint64_t>(digit);
@@ -69,10 +69,10 @@ RepeatCount parse_repeat_count(std::string_view text) {
     }
   }
   if (magnitude > (negative ? max_negative : max_positive)) {
-    return {RepeatStatus::overflow, 0};
+    return {ReadStatus::repeat_overflow, 0};
   }
   const auto value = static_cast<std::int64_t>(magnitude);
-  return {RepeatStatus::ok, static_cast<std::int32_t>(negative ? -value : value)};
+  return {ReadStatus::ok, static_cast<std::int32_t>(negative ? -value : value)};
 }
 
 }  // namespace duopit::textio

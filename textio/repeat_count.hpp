@@ -6,18 +6,15 @@
 #include <cstdint>
 #include <string_view>
 
+#include "textio/read_status.hpp"
+
 namespace duopit::textio {
 
-enum class RepeatStatus {
-  ok,
-  overflow,    // the count lies outside the signed 32-bit range
-  bad_char,    // a character that is not a digit of the count's radix, or a misplaced sign
-  two_hashes,  // a second "#"
-  bad_radix,   // the radix before "#" is outside 2 to 36
-};
-
 struct RepeatCount {
-  RepeatStatus status;
+  // ok; repeat_overflow: the count lies outside the signed 32-bit range; repeat_bad_char: a
+  // character that is not a digit of the count's radix, or a misplaced sign;
+  // repeat_two_hashes: a second "#"; repeat_bad_radix: the radix before "#" is outside 2 to 36.
+  ReadStatus status;
   std::int32_t value;  // meaningful only when status is ok
 };
 

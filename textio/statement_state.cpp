@@ -11,8 +11,6 @@ StatementState& statement_state() { return state; }
 
 void reset_statement_state() {
   state.write = WriteStatement{};
-  state.formats = {};
-  state.next_replaced = 0;
   state.read.reset();
 }
 

@@ -1,14 +1,10 @@
 // textio/statement_state.hpp — the text layer's part of the run's state: the write or read
-// statement in progress, and the formats the write statements have checked. The rest of the
-// run's state is in lifecycle/run_state.hpp; this part lives here because its types are this
-// layer's, which the lifecycle layer below cannot name.
-// It starts with no statement and no format checked, constant-initialised: the free layout's
-// first-record values put it among the program's initialised data, on a page the run
-// touches anyway.
+// statement in progress. The rest of the run's state is in lifecycle/run_state.hpp; this part
+// lives here because its types are this layer's, which the lifecycle layer below cannot name.
+// It starts with no statement, constant-initialised: the free layout's first-record values
+// put it among the program's initialised data, on a page the run touches anyway.
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <optional>
 
 #include "lifecycle/file_unit.hpp"
@@ -27,14 +23,6 @@ enum class Route : unsigned char {
   unconnected,   // to a unit that no open connected: nothing is kept, the end says so
 };
 
-// A format text checked once, and its layout, which every statement under it restarts.
-constexpr std::size_t max_kept_format_bytes = 32;
-struct CheckedFormat {
-  std::array<char, max_kept_format_bytes> text;
-  std::size_t size;  // 0: none yet
-  std::optional<FixedLayout> layout;
-};
-
 // The write statement in progress, from begin_write to end_write; statements do not nest.
 struct WriteStatement {
   Route route;
@@ -43,19 +31,14 @@ struct WriteStatement {
   lifecycle::FileUnit* unit;
   RecordSpace space;          // where the records are laid out: see record_space.hpp
   FreeLayout free;  // in free format
-  FixedLayout* fixed;  // under a format: a kept format's layout, or `own`
-  // The statement's own layout: a copy of one checked when the program was compiled, or a
-  // format too long to keep, checked for this statement.
+  FixedLayout* fixed;  // under a format: `own`
+  // The statement's layout: a copy of one checked when the program was compiled, or a format
+  // met only at run time, checked for this statement.
   std::optional<FixedLayout> own;
 };
 
 struct StatementState {
   WriteStatement write;
-  // The last two format texts checked: every title of the report has the same format, the
-  // prompt another, and checking them again would cost more than the editing they guide.
-  // Keyed by the text itself, so that a format changed in place is checked again.
-  std::array<CheckedFormat, 2> formats;
-  std::size_t next_replaced;  // the entry a new format replaces
   // The read statement in progress, from begin_read to end_read.
   std::optional<ReadStatement> read;
 };

@@ -58,12 +58,12 @@ TEST(RunTimeError, EmptyTextEndsTheNameWithoutDash) {
 }
 
 TEST(RunTimeError, NumbersAlwaysHaveFourDigits) {
-  for (int i = 0; i <= static_cast<int>(RunTimeError::startup_no_resources); ++i) {
-    const ErrorCode code = error_code(static_cast<RunTimeError>(i));
-    EXPECT_TRUE(code.letter == 'F' || code.letter == 'M' || code.letter == 'R');
-    EXPECT_GE(code.number, 6000);
-    EXPECT_LE(code.number, 6999);
-    EXPECT_FALSE(error_text(static_cast<RunTimeError>(i)).empty());
+  for (int i = 0; i < static_cast<int>(RunTimeError::count); ++i) {
+    const ErrorEntry& entry = error_entry(static_cast<RunTimeError>(i));
+    EXPECT_TRUE(entry.code.letter == 'F' || entry.code.letter == 'M' || entry.code.letter == 'R');
+    EXPECT_GE(entry.code.number, 6000);
+    EXPECT_LE(entry.code.number, 6999);
+    EXPECT_FALSE(entry.text.empty());
   }
 }
 

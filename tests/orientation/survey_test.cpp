@@ -15,6 +15,16 @@ namespace {
 
 using testing::RunEnvironment;
 
+// One traverse pass, leg by leg, from R_1a, as the report makes it between its records.
+void traverse_pass(Survey& s) {
+  for (int i = 0; i < leg_count; ++i) {
+    (void)compute_station(s, static_cast<Leg>(i));
+    if (i + 1 < leg_count) {
+      (void)compute_next_bearing(s, static_cast<Leg>(i));
+    }
+  }
+}
+
 // Every step up to the first pass, from a typed bearing in degrees.
 Survey first_pass(double typed_degrees) {
   Survey s;

@@ -139,7 +139,7 @@ constexpr Accepted accepted[] = {
 TEST(ConvertReal, AcceptedTextsGiveTheNearestReal) {
   for (const Accepted& c : accepted) {
     const Converted converted = convert_real(c.text);
-    EXPECT_EQ(converted.status, ConvertStatus::ok) << c.text;
+    EXPECT_EQ(converted.status, ReadStatus::ok) << c.text;
     EXPECT_EQ(bits(converted.value), bits(c.value)) << c.text;
   }
 }
@@ -147,7 +147,7 @@ TEST(ConvertReal, AcceptedTextsGiveTheNearestReal) {
 TEST(ConvertReal, ZeroKeepsTheSignOfTheText) {
   for (const char* text : {"-0", "-0.000", "-0e9999", "-1e-400", "-1e-99999", "-.0D-3"}) {
     const Converted converted = convert_real(text);
-    EXPECT_EQ(converted.status, ConvertStatus::ok) << text;
+    EXPECT_EQ(converted.status, ReadStatus::ok) << text;
     EXPECT_EQ(bits(converted.value), bits(-0.0)) << text;
   }
   EXPECT_EQ(bits(convert_real("+0").value), bits(0.0));
@@ -155,7 +155,7 @@ TEST(ConvertReal, ZeroKeepsTheSignOfTheText) {
 
 TEST(ConvertReal, SubnormalResultIsKeptWithoutError) {
   const Converted converted = convert_real("1e-310");
-  ASSERT_EQ(converted.status, ConvertStatus::ok);
+  ASSERT_EQ(converted.status, ReadStatus::ok);
   EXPECT_EQ(std::fpclassify(converted.value), FP_SUBNORMAL);
 }
 
@@ -253,60 +253,60 @@ TEST(ConvertReal, ExactRealsWithNegativePowersOfTen) {
 
 struct Refused {
   const char* text;
-  ConvertStatus status;
+  ReadStatus status;
 };
 
 constexpr Refused refused[] = {
-    {"", ConvertStatus::bad_syntax},
-    {"abc", ConvertStatus::bad_syntax},
-    {"-", ConvertStatus::bad_syntax},
-    {"+", ConvertStatus::bad_syntax},
-    {".", ConvertStatus::bad_syntax},
-    {"-.", ConvertStatus::bad_syntax},
-    {"1.5.2", ConvertStatus::bad_syntax},
-    {"1..5", ConvertStatus::bad_syntax},
-    {"1.5E", ConvertStatus::bad_syntax},
-    {"1.5e+", ConvertStatus::bad_syntax},
-    {"1.5D-", ConvertStatus::bad_syntax},
-    {"1-", ConvertStatus::bad_syntax},
-    {"1.5E+-2", ConvertStatus::bad_syntax},
-    {"1e5e5", ConvertStatus::bad_syntax},
-    {"1e4-2", ConvertStatus::bad_syntax},
-    {"1.5Q2", ConvertStatus::bad_syntax},
-    {"12;5", ConvertStatus::bad_syntax},
-    {"1,5", ConvertStatus::bad_syntax},
-    {"e5", ConvertStatus::bad_syntax},
-    {".e5", ConvertStatus::bad_syntax},
-    {"--1", ConvertStatus::bad_syntax},
-    {"+-1", ConvertStatus::bad_syntax},
-    {"1 ", ConvertStatus::bad_syntax},
-    {" 1", ConvertStatus::bad_syntax},
-    {"inf", ConvertStatus::bad_syntax},
-    {"nan", ConvertStatus::bad_syntax},
-    {"0x10", ConvertStatus::bad_syntax},
-    {"1e5x", ConvertStatus::bad_syntax},
-    {"12.5\n", ConvertStatus::bad_syntax},
-    {"1e400", ConvertStatus::too_large},
-    {"-1e400", ConvertStatus::too_large},
-    {"1.8e308", ConvertStatus::too_large},
-    {"1.7976931348623159e308", ConvertStatus::too_large},
-    {"1e99999", ConvertStatus::too_large},
-    {"1e5201", ConvertStatus::too_large},
-    {"1797693134862315808e290", ConvertStatus::too_large},
-    {"10e308", ConvertStatus::too_large},
-    {"1e309", ConvertStatus::too_large},
-    {"1234567:", ConvertStatus::bad_syntax},
-    {"12345678:", ConvertStatus::bad_syntax},
-    {"1234567/8", ConvertStatus::bad_syntax},
-    {"12345678 ", ConvertStatus::bad_syntax},
-    {"1234 5678", ConvertStatus::bad_syntax},
-    {"12345678.1234567:", ConvertStatus::bad_syntax},
-    {"12345678901234567890x", ConvertStatus::bad_syntax},
-    {"0.001e99999999999999999999", ConvertStatus::too_large},
+    {"", ReadStatus::bad_syntax},
+    {"abc", ReadStatus::bad_syntax},
+    {"-", ReadStatus::bad_syntax},
+    {"+", ReadStatus::bad_syntax},
+    {".", ReadStatus::bad_syntax},
+    {"-.", ReadStatus::bad_syntax},
+    {"1.5.2", ReadStatus::bad_syntax},
+    {"1..5", ReadStatus::bad_syntax},
+    {"1.5E", ReadStatus::bad_syntax},
+    {"1.5e+", ReadStatus::bad_syntax},
+    {"1.5D-", ReadStatus::bad_syntax},
+    {"1-", ReadStatus::bad_syntax},
+    {"1.5E+-2", ReadStatus::bad_syntax},
+    {"1e5e5", ReadStatus::bad_syntax},
+    {"1e4-2", ReadStatus::bad_syntax},
+    {"1.5Q2", ReadStatus::bad_syntax},
+    {"12;5", ReadStatus::bad_syntax},
+    {"1,5", ReadStatus::bad_syntax},
+    {"e5", ReadStatus::bad_syntax},
+    {".e5", ReadStatus::bad_syntax},
+    {"--1", ReadStatus::bad_syntax},
+    {"+-1", ReadStatus::bad_syntax},
+    {"1 ", ReadStatus::bad_syntax},
+    {" 1", ReadStatus::bad_syntax},
+    {"inf", ReadStatus::bad_syntax},
+    {"nan", ReadStatus::bad_syntax},
+    {"0x10", ReadStatus::bad_syntax},
+    {"1e5x", ReadStatus::bad_syntax},
+    {"12.5\n", ReadStatus::bad_syntax},
+    {"1e400", ReadStatus::too_large},
+    {"-1e400", ReadStatus::too_large},
+    {"1.8e308", ReadStatus::too_large},
+    {"1.7976931348623159e308", ReadStatus::too_large},
+    {"1e99999", ReadStatus::too_large},
+    {"1e5201", ReadStatus::too_large},
+    {"1797693134862315808e290", ReadStatus::too_large},
+    {"10e308", ReadStatus::too_large},
+    {"1e309", ReadStatus::too_large},
+    {"1234567:", ReadStatus::bad_syntax},
+    {"12345678:", ReadStatus::bad_syntax},
+    {"1234567/8", ReadStatus::bad_syntax},
+    {"12345678 ", ReadStatus::bad_syntax},
+    {"1234 5678", ReadStatus::bad_syntax},
+    {"12345678.1234567:", ReadStatus::bad_syntax},
+    {"12345678901234567890x", ReadStatus::bad_syntax},
+    {"0.001e99999999999999999999", ReadStatus::too_large},
     // A number too large is reported before the characters that follow it.
-    {"1e400x", ConvertStatus::too_large},
-    {"1e309.5", ConvertStatus::too_large},
-    {"9e999e", ConvertStatus::too_large},
+    {"1e400x", ReadStatus::too_large},
+    {"1e309.5", ReadStatus::too_large},
+    {"9e999e", ReadStatus::too_large},
 };
 
 TEST(ConvertReal, RefusedTexts) {
@@ -433,9 +433,9 @@ TEST(ConvertReal, AgreesWithTheCLibraryOnRandomTexts) {
     const bool overflow = errno == ERANGE && std::isinf(expected);
     const Converted converted = convert_real(made.text);
     if (overflow) {
-      ASSERT_EQ(converted.status, ConvertStatus::too_large) << made.text;
+      ASSERT_EQ(converted.status, ReadStatus::too_large) << made.text;
     } else {
-      ASSERT_EQ(converted.status, ConvertStatus::ok) << made.text;
+      ASSERT_EQ(converted.status, ReadStatus::ok) << made.text;
       ASSERT_EQ(bits(converted.value), bits(expected)) << made.text;
     }
   }

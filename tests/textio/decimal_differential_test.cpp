@@ -2,7 +2,7 @@
 // reference on over a million doubles of every binary exponent, subnormals included.
 // The reference is the C library's correctly rounded "%e" output (exact for doubles given
 // enough digits); its first 18 digits, cut off, are rounded to 17 here, on the text.
-#include "textio/decimal.hpp"
+#include "support/decimal_form.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // tests/textio/decimal_test.cpp — the decimal form of a real: 18 digits of the exact
 // expansion cut off, rounded half up to 17, markers for infinities and NaNs.
 // Expected digits come from the exact binary value of each double, worked out by hand.
-#include "textio/decimal.hpp"
+#include "support/decimal_form.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // tests/textio/edit_real_test.cpp — the text of a single real in a free-format record:
 // the two forms and the switch between them, the second rounding to 16 digits, the markers,
 // and independence from the floating-point environment.
-#include "textio/edit_real.hpp"
+#include "support/decimal_form.hpp"
 
 #include "numerics/arithmetic.hpp"
 

@@ -128,22 +128,6 @@ TEST(LayOutFixed, Table) {
   }
 }
 
-// A statement under a format already checked restarts its layout: the records come out as
-// from a fresh layout, whatever the statement before left in it (here one more item than the
-// case has, which also starts the format again).
-TEST(LayOutFixed, RestartedLayoutLaysOutTheSameRecords) {
-  for (const Case& c : cases) {
-    FixedLayout layout(c.format, c.length);
-    std::vector<std::string_view> before = c.items;
-    before.push_back("extra");
-    (void)lay_out_with(layout, before);
-    layout.restart();
-    const Laid again = lay_out_with(layout, c.items);
-    EXPECT_EQ(again.status, FormatStatus::ok) << c.format;
-    EXPECT_EQ(again.records, c.expected) << c.format << " gave " << show(again.records);
-  }
-}
-
 TEST(LayOutFixed, TitleFieldWrittenWhole) {
   // A 93-character title assigned to its 180-character field: the record is the field itself,
   // its 87 trailing blanks kept; titles starting with a carriage-control character included.

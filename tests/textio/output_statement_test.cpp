@@ -151,8 +151,8 @@ TEST(WriteStatement, StatementErrors) {
   }
 }
 
-// The statement remembers the last format it checked; a format text changed in place between
-// statements must be checked again, and one changed back must lay out as before.
+// A format met only at run time is checked by each statement: a text changed in place between
+// statements lays out as it now reads, and one changed back as before.
 TEST(WriteStatement, FormatChangedInPlaceIsCheckedAgain) {
   RunEnvironment env;
   const auto status = env.run([] {

@@ -456,7 +456,7 @@ class ProgramRead : public ::testing::Test {
 
   static std::string message(const char* number, lifecycle::RunTimeError error) {
     return "\r\nrun-time error " + std::string(number) + ": READ(CON)\r\n- " +
-           std::string(lifecycle::error_text(error)) + "\r\n";
+           std::string(lifecycle::error_entry(error).text) + "\r\n";
   }
 
   testing::RunEnvironment run;
