@@ -83,11 +83,11 @@ RunOutcome run(const Scenario& scenario, const std::vector<Injected>& injected) 
 }
 
 std::string message(RunTimeError error, const char* statement) {
-  const lifecycle::ErrorCode code = lifecycle::error_code(error);
+  const lifecycle::ErrorEntry& entry = lifecycle::error_entry(error);
   char number[8];
-  std::snprintf(number, sizeof number, "%c%04d", code.letter, code.number);
+  std::snprintf(number, sizeof number, "%c%04d", entry.code.letter, entry.code.number);
   return "\r\nrun-time error " + std::string(number) + ": " + statement +
-         "(duopit.dat)\r\n- " + std::string(lifecycle::error_text(error)) + "\r\n";
+         "(duopit.dat)\r\n- " + std::string(entry.text) + "\r\n";
 }
 
 // What one failure must end in. `harmless`: the run goes on as the clean run, but for the
