@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "numerics/software/extended_real.hpp"
-#include "numerics/software/wide_unsigned.hpp"
+#include "numerics/uint128.hpp"
 
 namespace duopit::numerics::software::direct {
 
@@ -114,8 +114,8 @@ struct Exact {
 [[nodiscard, gnu::always_inline]] inline Exact cancel(int biased, std::uint64_t larger,
                                                       std::uint64_t smaller, int gap) {
   const Uint128 difference = (Uint128{larger} << gap) - smaller;
-  const std::uint64_t low = wide::low_half(difference);
-  if (wide::high_half(difference) != 0) {
+  const std::uint64_t low = low_half(difference);
+  if (high_half(difference) != 0) {
     return {biased, integer_bit | (low >> 1) | (low & 1)};
   }
   const int shift = std::countl_zero(low);
@@ -154,10 +154,10 @@ struct Exact {
 // 2^(ea + eb + 1) unbiased; a clear top bit moves up by one, the low half folds into bit 0.
 [[nodiscard, gnu::always_inline]] inline Direct multiply(ExtendedReal a, ExtendedReal b) {
   const Uint128 product = Uint128{a.significand} * b.significand;
-  const int shift = static_cast<int>(wide::high_half(product) >> 63) ^ 1;
+  const int shift = static_cast<int>(high_half(product) >> 63) ^ 1;
   const Uint128 normalised = product << shift;
   const std::uint64_t folded =
-      wide::high_half(normalised) | (wide::low_half(normalised) != 0 ? 1 : 0);
+      high_half(normalised) | (low_half(normalised) != 0 ? 1 : 0);
   const int biased = a.exponent + b.exponent - ExtendedReal::exponent_bias + 1 - shift;
   return round_normal(a.negative != b.negative, biased, folded);
 }
@@ -167,7 +167,7 @@ struct Exact {
 [[nodiscard, gnu::always_inline]] inline Direct divide(ExtendedReal a, ExtendedReal b) {
   const int below = a.significand < b.significand ? 1 : 0;
   const Uint128 dividend = Uint128{a.significand} << (63 + below);
-  const wide::Division division = wide::divide(dividend, b.significand);
+  const Division division = divide_128_by_64(dividend, b.significand);
   const int biased = a.exponent - b.exponent + ExtendedReal::exponent_bias - below;
   return round_normal(a.negative != b.negative, biased,
                       division.quotient | (division.remainder != 0 ? 1 : 0));

@@ -10,7 +10,7 @@
 #include "numerics/software/extended_arithmetic.hpp"
 #include "numerics/software/extended_direct.hpp"
 #include "numerics/software/extended_real.hpp"
-#include "numerics/software/wide_unsigned.hpp"
+#include "numerics/uint128.hpp"
 
 namespace duopit::numerics::software::finite {
 
@@ -94,10 +94,10 @@ struct Placed {
 
 // The rounded form of a significand of 128 bits × 2^(exponent − 127); nonzero.
 [[nodiscard]] inline Outcome round_wide(bool negative, int exponent, Uint128 significand) {
-  const int shift = wide::leading_zeros(significand);
+  const int shift = 127 - leading_bit(significand);
   const Uint128 normalised = significand << shift;
   const std::uint64_t folded =
-      wide::high_half(normalised) | (wide::low_half(normalised) != 0 ? 1 : 0);
+      high_half(normalised) | (low_half(normalised) != 0 ? 1 : 0);
   return round_extended(negative, exponent - shift, folded);
 }
 
@@ -108,7 +108,7 @@ struct Placed {
 [[nodiscard]] inline Outcome add_magnitudes(bool negative, Unpacked a, Unpacked b, bool subtract) {
   const Uint128 larger = Uint128{a.significand} << 62;
   const Uint128 smaller =
-      wide::shift_right_jamming(Uint128{b.significand} << 62, a.exponent - b.exponent);
+      shift_right_jamming(Uint128{b.significand} << 62, a.exponent - b.exponent);
   const Uint128 sum = subtract ? larger - smaller : larger + smaller;
   if (sum == 0) {
     return {ExtendedReal{}, 0};  // an exact cancellation is +0 when rounding to nearest
@@ -133,7 +133,7 @@ struct Placed {
 [[nodiscard]] inline Outcome divide_finite(bool negative, Unpacked a, Unpacked b) {
   const bool below = a.significand < b.significand;
   const Uint128 dividend = Uint128{a.significand} << (below ? 64 : 63);
-  const wide::Division division = wide::divide(dividend, b.significand);
+  const Division division = divide_128_by_64(dividend, b.significand);
   const int exponent = a.exponent - b.exponent - (below ? 1 : 0);
   return round_extended(negative, exponent,
                         division.quotient | (division.remainder != 0 ? 1 : 0));

@@ -16,7 +16,7 @@
 #include <utility>
 
 #include "numerics/software/extended_arithmetic.hpp"
-#include "numerics/software/wide_unsigned.hpp"
+#include "numerics/uint128.hpp"
 #include "numerics/x87_reference.hpp"
 
 namespace duopit::arithmetic_differential {

@@ -11,7 +11,7 @@
 #include <iostream>
 #include <string>
 
-#include "numerics/software/wide_unsigned.hpp"
+#include "numerics/uint128.hpp"
 
 #if defined(DUOPIT_X87_REFERENCE)
 #include "numerics/arithmetic_differential.hpp"
@@ -302,23 +302,23 @@ const ShiftCase shift_cases[] = {
 
 TEST(WideUnsigned, ShiftRightFoldsLostBitsIntoTheLast) {
   for (const ShiftCase& c : shift_cases) {
-    const Uint128 shifted = wide::shift_right_jamming(wide::from_halves(c.high, c.low), c.count);
-    EXPECT_EQ(wide::high_half(shifted), c.expected_high)
+    const Uint128 shifted = shift_right_jamming(from_halves(c.high, c.low), c.count);
+    EXPECT_EQ(high_half(shifted), c.expected_high)
         << std::hex << c.high << ":" << c.low << " >> " << std::dec << c.count;
-    EXPECT_EQ(wide::low_half(shifted), c.expected_low)
+    EXPECT_EQ(low_half(shifted), c.expected_low)
         << std::hex << c.high << ":" << c.low << " >> " << std::dec << c.count;
   }
 }
 
 TEST(WideUnsigned, ProductCarriesAcrossTheHalves) {
   const std::uint64_t all = ~std::uint64_t{0};
-  EXPECT_EQ(Uint128{all} * all, wide::from_halves(all - 1, 1));  // (2^64 - 1)^2
-  EXPECT_EQ(Uint128{0x100000000} * 0x100000000, wide::from_halves(1, 0));
-  EXPECT_EQ(Uint128{0xFFFFFFFF} * 0xFFFFFFFF, wide::from_halves(0, 0xFFFFFFFE00000001));
-  EXPECT_EQ(wide::from_halves(0, all) + 1, wide::from_halves(1, 0));
-  EXPECT_EQ(wide::from_halves(1, 0) - 1, wide::from_halves(0, all));
-  EXPECT_EQ(wide::leading_zeros(wide::from_halves(0, 1)), 127);
-  EXPECT_EQ(wide::leading_zeros(wide::from_halves(1, 0)), 63);
+  EXPECT_EQ(Uint128{all} * all, from_halves(all - 1, 1));  // (2^64 - 1)^2
+  EXPECT_EQ(Uint128{0x100000000} * 0x100000000, from_halves(1, 0));
+  EXPECT_EQ(Uint128{0xFFFFFFFF} * 0xFFFFFFFF, from_halves(0, 0xFFFFFFFE00000001));
+  EXPECT_EQ(from_halves(0, all) + 1, from_halves(1, 0));
+  EXPECT_EQ(from_halves(1, 0) - 1, from_halves(0, all));
+  EXPECT_EQ(leading_bit(from_halves(0, 1)), 0);
+  EXPECT_EQ(leading_bit(from_halves(1, 0)), 64);
 }
 
 #if defined(DUOPIT_X87_REFERENCE)

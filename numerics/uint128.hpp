@@ -1,17 +1,15 @@
-// numerics/software/wide_unsigned.hpp — the few 128-bit operations the extended arithmetic
-// needs to hold an exact sum or product of two 64-bit significands, on the compiler's
-// unsigned __int128 (GCC and Clang on every 64-bit host the model is built for). The type is
-// also the one the elementary functions' fixed-point numbers are built on.
+// numerics/uint128.hpp — the program's unsigned 128-bit integer and the few operations on it
+// that the software arithmetic and its elementary functions need: an exact sum or product of two
+// 64-bit significands, fixed-point fractions of 128 bits. On the compiler's unsigned __int128
+// (GCC and Clang on every 64-bit host).
 #pragma once
 
 #include <bit>
 #include <cstdint>
 
-namespace duopit::numerics::software {
+namespace duopit::numerics {
 
-using Uint128 = unsigned __int128;
-
-namespace wide {
+__extension__ using Uint128 = unsigned __int128;
 
 [[nodiscard]] constexpr Uint128 from_halves(std::uint64_t high, std::uint64_t low) {
   return (Uint128{high} << 64) | low;
@@ -23,9 +21,10 @@ namespace wide {
 
 [[nodiscard]] constexpr std::uint64_t low_half(Uint128 x) { return static_cast<std::uint64_t>(x); }
 
-[[nodiscard]] constexpr int leading_zeros(Uint128 x) {
+// Index of the highest set bit of a nonzero x.
+[[nodiscard]] constexpr int leading_bit(Uint128 x) {
   const std::uint64_t high = high_half(x);
-  return high != 0 ? std::countl_zero(high) : 64 + std::countl_zero(low_half(x));
+  return high != 0 ? 127 - std::countl_zero(high) : 63 - std::countl_zero(low_half(x));
 }
 
 // x shifted right by `count` ≥ 0, every bit shifted out folded into bit 0 ("sticky"), so a
@@ -49,7 +48,7 @@ struct Division {
 // x ÷ divisor where the quotient fits in 64 bits (the high half of x is below the divisor).
 // On x86-64 that is one instruction, which the compiler does not emit by itself because it
 // cannot know the quotient fits; elsewhere the compiler's 128-bit division.
-[[nodiscard]] inline Division divide(Uint128 x, std::uint64_t divisor) {
+[[nodiscard]] inline Division divide_128_by_64(Uint128 x, std::uint64_t divisor) {
 #if defined(__x86_64__)
   std::uint64_t quotient = low_half(x);
   std::uint64_t remainder = high_half(x);
@@ -64,5 +63,4 @@ struct Division {
 #endif
 }
 
-}  // namespace wide
-}  // namespace duopit::numerics::software
+}  // namespace duopit::numerics
