@@ -27,16 +27,18 @@ __extension__ using Uint128 = unsigned __int128;
   return high != 0 ? 127 - std::countl_zero(high) : 63 - std::countl_zero(low_half(x));
 }
 
-// x shifted right by `count` ≥ 0, every bit shifted out folded into bit 0 ("sticky"), so a
-// later rounding still knows the value was above the truncated one.
-[[nodiscard]] constexpr Uint128 shift_right_jamming(Uint128 x, int count) {
+// x (a 64- or 128-bit word) shifted right by `count` ≥ 0, every bit shifted out folded into
+// bit 0 ("sticky"), so a later rounding still knows the value was above the truncated one.
+template <typename Word>
+[[nodiscard]] constexpr Word shift_right_jamming(Word x, int count) {
+  constexpr int width = 8 * sizeof(Word);
   if (count == 0) {
     return x;
   }
-  if (count >= 128) {
+  if (count >= width) {
     return x != 0 ? 1 : 0;
   }
-  const bool lost = (x << (128 - count)) != 0;
+  const bool lost = (x << (width - count)) != 0;
   return (x >> count) | (lost ? 1 : 0);
 }
 

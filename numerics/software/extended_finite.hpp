@@ -37,18 +37,6 @@ struct Unpacked {
   std::uint64_t significand;
 };
 
-// Shifts right by `count`, folding every bit shifted out into bit 0 so rounding still sees it.
-[[nodiscard]] inline std::uint64_t shift_right_jamming(std::uint64_t value, int count) {
-  if (count == 0) {
-    return value;
-  }
-  if (count >= 64) {
-    return value != 0 ? 1 : 0;
-  }
-  const bool lost = (value << (64 - count)) != 0;
-  return (value >> count) | (lost ? 1 : 0);
-}
-
 // A finite result placed in a range: a biased exponent and a significand whose low 11 bits are
 // zero (bit 63 clear for a denormal), or the overflow flag, for which the result is infinite.
 struct Placed {
