@@ -88,17 +88,17 @@ using direct::both_normal;
 // The outcome when a refused format or a NaN is among the operands; none otherwise.
 [[nodiscard]] std::optional<Outcome> special_operand_outcome(ExtendedReal a, ExtendedReal b) {
   if (kind_of(a) == Kind::refused || kind_of(b) == Kind::refused) {
-    return Outcome{real_indefinite, flag_invalid};
+    return Outcome{real_indefinite, exception_invalid};
   }
   if (kind_of(a) == Kind::nan || kind_of(b) == Kind::nan) {
     const bool signalling = is_signalling(a) || is_signalling(b);
-    return Outcome{chosen_nan(a, b), signalling ? flag_invalid : std::uint16_t{0}};
+    return Outcome{chosen_nan(a, b), signalling ? exception_invalid : std::uint16_t{0}};
   }
   return std::nullopt;
 }
 
 [[nodiscard]] std::uint16_t denormal_flag(ExtendedReal a, ExtendedReal b) {
-  return is_denormal(a) || is_denormal(b) ? flag_denormal : 0;
+  return is_denormal(a) || is_denormal(b) ? exception_denormal : 0;
 }
 
 [[nodiscard]] bool is_zero(ExtendedReal x) { return x.exponent == 0 && x.significand == 0; }
@@ -148,7 +148,7 @@ using direct::both_normal;
   const bool a_infinite = kind_of(a) == Kind::infinity;
   const bool b_infinite = kind_of(b) == Kind::infinity;
   if (a_infinite && b_infinite) {
-    return a.negative == b.negative ? Outcome{a, 0} : Outcome{real_indefinite, flag_invalid};
+    return a.negative == b.negative ? Outcome{a, 0} : Outcome{real_indefinite, exception_invalid};
   }
   if (a_infinite || b_infinite) {
     return {a_infinite ? a : b, denormal_flag(a, b)};
@@ -172,7 +172,7 @@ using direct::both_normal;
   const Kind ka = kind_of(a);
   const Kind kb = kind_of(b);
   if ((ka == Kind::infinity && kb == Kind::zero) || (ka == Kind::zero && kb == Kind::infinity)) {
-    return {real_indefinite, flag_invalid};
+    return {real_indefinite, exception_invalid};
   }
   const std::uint16_t denormal = denormal_flag(a, b);
   if (ka == Kind::infinity || kb == Kind::infinity) {
@@ -189,14 +189,14 @@ using direct::both_normal;
   const Kind ka = kind_of(a);
   const Kind kb = kind_of(b);
   if (ka == kb && (ka == Kind::infinity || ka == Kind::zero)) {
-    return {real_indefinite, flag_invalid};
+    return {real_indefinite, exception_invalid};
   }
   const std::uint16_t denormal = denormal_flag(a, b);
   if (ka == Kind::infinity) {
     return {infinity(negative), denormal};
   }
   if (kb == Kind::zero) {
-    return {infinity(negative), flag_divide_by_zero};
+    return {infinity(negative), exception_divide_by_zero};
   }
   if (ka == Kind::zero || kb == Kind::infinity) {
     return {zero(negative), denormal};
@@ -219,7 +219,7 @@ constexpr std::uint64_t real_indefinite_bits = 0xFFF8000000000000;
 [[nodiscard]] RealOutcome store_finite(bool negative, Unpacked x) {
   const Placed placed = place_in_range(real_range, x.exponent, x.significand);
   const std::uint64_t sign = negative ? real_sign_bit : 0;
-  if ((placed.flags & flag_overflow) != 0) {
+  if ((placed.flags & exception_overflow) != 0) {
     return real_from_bits(sign | real_special_exponent << real_fraction_bits, placed.flags);
   }
   // A denormal's significand has bit 63 clear, so its biased exponent 0 packs as it is.
@@ -234,14 +234,14 @@ constexpr std::uint64_t real_indefinite_bits = 0xFFF8000000000000;
   const std::uint64_t fraction = ((x.significand >> dropped_bits) & real_fraction_mask);
   const std::uint64_t bits =
       sign | real_special_exponent << real_fraction_bits | real_quiet_bit | fraction;
-  return real_from_bits(bits, is_signalling(x) ? flag_invalid : 0);
+  return real_from_bits(bits, is_signalling(x) ? exception_invalid : 0);
 }
 
 [[nodiscard]] Outcome load_nan(bool negative, std::uint64_t fraction) {
   const bool signalling = (fraction & real_quiet_bit) == 0;
   const ExtendedReal quiet{negative, ExtendedReal::exponent_special,
                            integer_bit | quiet_bit | fraction << dropped_bits};
-  return {quiet, signalling ? flag_invalid : std::uint16_t{0}};
+  return {quiet, signalling ? exception_invalid : std::uint16_t{0}};
 }
 
 }  // namespace
@@ -261,7 +261,7 @@ Outcome from_unusual_real(double x) {
     // fraction × 2^-1074, normalised: its leading bit moves to bit 63.
     const int shift = std::countl_zero(fraction);
     const int exponent = 63 - 1074 - shift;
-    return {{negative, exponent + ExtendedReal::exponent_bias, fraction << shift}, flag_denormal};
+    return {{negative, exponent + ExtendedReal::exponent_bias, fraction << shift}, exception_denormal};
   }
   return from_real(x);  // a normal real, which from_real loads itself
 }
@@ -325,7 +325,7 @@ RealOutcome to_real_general(ExtendedReal x) {
   const std::uint64_t sign = x.negative ? real_sign_bit : 0;
   switch (kind_of(x)) {
     case Kind::refused:
-      return real_from_bits(real_indefinite_bits, flag_invalid);
+      return real_from_bits(real_indefinite_bits, exception_invalid);
     case Kind::nan:
       return store_nan(x);
     case Kind::infinity:

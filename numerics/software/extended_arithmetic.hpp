@@ -7,7 +7,7 @@
 // The flags are those of the unit's masked response: every exception the operation meets is
 // reported and the value is the one the unit delivers when that exception is masked. The
 // caller decides which flags are traps: the run traps on invalid, divide by zero and overflow
-// (run_traps, first_trap), and then uses no value.
+// (run_control_masks, trap_kind in numerics/arithmetic_trap.hpp), and then uses no value.
 //
 // Operands are any 80-bit pattern, including denormals, pseudo-denormals and the formats the
 // unit refuses (unnormals, pseudo-infinities, pseudo-NaNs); `exponent` must lie in 0..0x7FFF.
@@ -15,31 +15,12 @@
 
 #include <bit>
 #include <cstdint>
-#include <initializer_list>
 
+#include "numerics/arithmetic_trap.hpp"
 #include "numerics/software/extended_direct.hpp"
 #include "numerics/software/extended_real.hpp"
 
 namespace duopit::numerics::software {
-
-// Exception flags, the unit's status word bits.
-constexpr std::uint16_t flag_invalid = 0x0001;
-constexpr std::uint16_t flag_denormal = 0x0002;  // an operand was denormal
-constexpr std::uint16_t flag_divide_by_zero = 0x0004;
-constexpr std::uint16_t flag_overflow = 0x0008;
-constexpr std::uint16_t flag_underflow = 0x0010;  // tiny after rounding and inexact
-constexpr std::uint16_t flag_inexact = 0x0020;
-
-// The exceptions that end the run, and the one the unit takes first when several are flagged.
-constexpr std::uint16_t run_traps = flag_invalid | flag_divide_by_zero | flag_overflow;
-[[nodiscard]] constexpr std::uint16_t first_trap(std::uint16_t flags) {
-  for (const std::uint16_t trap : {flag_invalid, flag_divide_by_zero, flag_overflow}) {
-    if ((flags & trap) != 0) {
-      return trap;
-    }
-  }
-  return 0;
-}
 
 // The negative quiet NaN the unit delivers for an invalid operation ("real indefinite").
 constexpr ExtendedReal real_indefinite{true, ExtendedReal::exponent_special,
@@ -106,7 +87,7 @@ struct RealOutcome {
 [[nodiscard]] Outcome div_general(ExtendedReal a, ExtendedReal b);
 
 [[nodiscard, gnu::always_inline]] inline Outcome from_direct(direct::Direct result) {
-  return {result.value, result.inexact ? flag_inexact : std::uint16_t{0}};
+  return {result.value, result.inexact ? exception_inexact : std::uint16_t{0}};
 }
 
 [[nodiscard, gnu::always_inline]] inline Outcome add(ExtendedReal a, ExtendedReal b) {
@@ -152,7 +133,7 @@ struct RealOutcome {
 
 [[nodiscard, gnu::always_inline]] inline RealOutcome to_real(ExtendedReal x) {
   if (const direct::DirectReal stored = direct::store(x); stored.done) [[likely]] {
-    return {std::bit_cast<double>(stored.bits), stored.inexact ? flag_inexact : std::uint16_t{0}};
+    return {std::bit_cast<double>(stored.bits), stored.inexact ? exception_inexact : std::uint16_t{0}};
   }
   return to_real_general(x);
 }

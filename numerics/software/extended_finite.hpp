@@ -53,7 +53,7 @@ struct Placed {
   const bool normal = (denormal.significand & integer_bit) != 0;
   std::uint16_t flags = 0;
   if (denormal.inexact) {
-    flags = flag_inexact | (tiny ? flag_underflow : 0);
+    flags = exception_inexact | (tiny ? exception_underflow : 0);
   }
   return {normal ? 1 : 0, denormal.significand, flags};
 }
@@ -65,12 +65,12 @@ struct Placed {
   const Rounded unbounded = round_to_53_bits(significand);
   const int rounded_biased = biased + (unbounded.carried ? 1 : 0);
   if (rounded_biased > range.max_biased) [[unlikely]] {
-    return {range.max_biased + 1, integer_bit, flag_overflow | flag_inexact};
+    return {range.max_biased + 1, integer_bit, exception_overflow | exception_inexact};
   }
   if (biased < 1) [[unlikely]] {
     return place_tiny(biased, significand, rounded_biased < 1);
   }
-  const std::uint16_t inexact = unbounded.inexact ? flag_inexact : 0;
+  const std::uint16_t inexact = unbounded.inexact ? exception_inexact : 0;
   return {rounded_biased, unbounded.significand, inexact};
 }
 
