@@ -11,6 +11,7 @@
 #include <type_traits>
 
 #include "numerics/arithmetic_trap.hpp"
+#include "numerics/binary64.hpp"
 #include "numerics/software/elementary_model.hpp"
 #include "numerics/software/extended_arithmetic.hpp"
 #include "numerics/software/extended_real.hpp"
@@ -143,7 +144,8 @@ inline bool sine_or_cosine(double x, bool sine, Extended& result) {
   return true;
 }
 [[nodiscard]] inline Extended arctangent_of_magnitude(double x) {
-  const double magnitude = std::bit_cast<double>(std::bit_cast<std::uint64_t>(x) & ~(1ULL << 63));
+  const double magnitude =
+      std::bit_cast<double>(std::bit_cast<std::uint64_t>(x) & ~binary64_sign_bit);
   return {software::arctangent_of_magnitude(magnitude)};
 }
 [[nodiscard]] inline Extended half_pi() { return {software::half_pi()}; }

@@ -102,7 +102,8 @@ struct UnitTrapResult {
     DUOPIT_REFERENCE_MASKED(instruction, "fldt", "fldt")                           \
   }
 
-// The AT&T mnemonics of numerics/x87.hpp: with a in st(0) and b in st(1) each leaves a op b.
+// The AT&T mnemonics of numerics/x87/arithmetic_unit.hpp: with a in st(0) and b in st(1) each
+// leaves a op b.
 DUOPIT_REFERENCE_OPERATION(add, "faddp")
 DUOPIT_REFERENCE_OPERATION(sub, "fsubp")
 DUOPIT_REFERENCE_OPERATION(mul, "fmulp")
