@@ -59,7 +59,7 @@ template <typename T>
   }
 }
 
-// A normal operand, whose load flags nothing and which the direct path takes as it is.
+// A normal operand, whose load flags nothing and which the inline path takes as it is.
 template <typename T>
 [[nodiscard, gnu::always_inline]] inline bool is_normal_operand(T value) {
   if constexpr (std::is_same_v<T, Extended>) {
@@ -108,7 +108,7 @@ DUOPIT_SOFTWARE_OPERATION(div)
 #undef DUOPIT_SOFTWARE_OPERATION
 
 [[nodiscard, gnu::cold, gnu::noinline]] inline double to_real_general(Extended value) {
-  const software::RealOutcome stored = software::to_real_unusual(value.value);
+  const software::RealOutcome stored = software::to_real(value.value);
   return checked(stored.value, stored.flags, 0.0);
 }
 
