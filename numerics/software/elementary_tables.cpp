@@ -3,8 +3,8 @@
 //
 // The tables are built by short recurrences; the arctangent's takes more steps of constant
 // evaluation than clang allows by default, so CMakeLists.txt raises its limit for this file.
-// Each step loses a few units of 2^-318, so after 128 steps the entries kept are exact to
-// their last bit.
+// Each step loses a few units of 2^-318, so after 128 steps the 128 bits kept are still the
+// true values truncated.
 #include "numerics/software/elementary_tables.hpp"
 
 #include <cstdint>

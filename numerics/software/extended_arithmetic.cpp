@@ -204,9 +204,10 @@ Outcome from_unusual_real(double x) {
     if (fraction == 0) {
       return {zero(negative), 0};
     }
-    // fraction × 2^-1074, normalised: its leading bit moves to bit 63.
+    // Normalised: its leading bit moves to bit 63.
+    const BinaryValue subnormal = value_of({negative, biased, fraction});
     const int shift = std::countl_zero(fraction);
-    const int exponent = 63 - 1074 - shift;
+    const int exponent = subnormal.exponent2 + 63 - shift;
     return {{negative, exponent + ExtendedReal::exponent_bias, fraction << shift},
             exception_denormal};
   }
