@@ -4,10 +4,10 @@
 // back and the function reports its own error if it has one.
 #include "numerics/elementary.hpp"
 
-#include <bit>
 #include <cstdint>
 
 #include "lifecycle/run_time_error.hpp"
+#include "numerics/binary64.hpp"
 
 namespace duopit::numerics {
 namespace {
@@ -32,14 +32,12 @@ lifecycle::RunTimeError run_time_error_of(Function function, MathError error) {
 enum class ArgumentClass { normal, zero_or_denormal, infinite, not_a_number };
 
 ArgumentClass classify(double x) {
-  const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
-  const std::uint64_t exponent = (bits >> 52) & 0x7FF;
-  const std::uint64_t fraction = bits & 0xFFFFFFFFFFFFFULL;
-  if (exponent == 0) {
+  const Binary64Fields fields = fields_of(x);
+  if (fields.biased_exponent == 0) {
     return ArgumentClass::zero_or_denormal;
   }
-  if (exponent == 0x7FF) {
-    return fraction == 0 ? ArgumentClass::infinite : ArgumentClass::not_a_number;
+  if (fields.biased_exponent == binary64_exponent_special) {
+    return fields.fraction == 0 ? ArgumentClass::infinite : ArgumentClass::not_a_number;
   }
   return ArgumentClass::normal;
 }

@@ -15,17 +15,21 @@
 
 #include "textio/big_integer.hpp"
 #include "textio/scan_number.hpp"
-#include "textio/uint128.hpp"
+#include "numerics/binary64.hpp"
+#include "numerics/uint128.hpp"
 
 namespace duopit::textio {
+
+using numerics::high_half;
+using numerics::low_half;
 namespace {
 
-constexpr int significand_bits = 53;
-constexpr int exponent_bias = 1023;
+constexpr int significand_bits = numerics::binary64_fraction_bits + 1;
+constexpr int exponent_bias = numerics::binary64_exponent_bias;
 constexpr int min_exponent2 = -1074;  // weight of the last bit of the smallest subnormal
-constexpr std::uint64_t sign_bit = std::uint64_t{1} << 63;
-constexpr std::uint64_t fraction_mask = (std::uint64_t{1} << (significand_bits - 1)) - 1;
-constexpr std::uint64_t hidden_bit = std::uint64_t{1} << (significand_bits - 1);
+using numerics::binary64_fraction_mask;
+using numerics::binary64_hidden_bit;
+using numerics::binary64_sign_bit;
 
 // kept x 10^power is at least 10^(kept_count - 1 + power) and below 10^(kept_count + power):
 // from 10^309 on it is beyond the largest real (about 1.8 x 10^308), and below 10^-324 it is
@@ -35,7 +39,7 @@ constexpr int zero_below_power = -324;
 
 double with_sign(double magnitude, bool negative) {
   const auto bits = std::bit_cast<std::uint64_t>(magnitude);
-  return std::bit_cast<double>(negative ? bits | sign_bit : bits);
+  return std::bit_cast<double>(negative ? bits | binary64_sign_bit : bits);
 }
 
 Converted signed_zero(bool negative) { return {ReadStatus::ok, with_sign(0.0, negative)}; }
@@ -99,7 +103,7 @@ bool round_to_real(Truncated number, double& real) {
     significand = 0;  // below half the smallest subnormal
   } else {
     const Uint128 wide = number.top;
-    significand = (wide >> dropped).low();
+    significand = low_half(wide >> dropped);
     const Uint128 rest = wide & ((Uint128{1} << dropped) - 1);
     const Uint128 half = Uint128{1} << (dropped - 1);
     if (rest > half || (rest == half && (number.sticky || (significand & 1) != 0))) {
@@ -114,12 +118,12 @@ bool round_to_real(Truncated number, double& real) {
   // significand x 2^exponent2: a normal real when the hidden bit is set, else a subnormal one
   // (exponent2 is then min_exponent2) or zero.
   const int biased =
-      (significand & hidden_bit) != 0 ? exponent2 + (significand_bits - 1) + exponent_bias : 0;
+      (significand & binary64_hidden_bit) != 0 ? exponent2 + (significand_bits - 1) + exponent_bias : 0;
   if (biased >= 2 * exponent_bias + 1) {
     return false;
   }
   real = std::bit_cast<double>((static_cast<std::uint64_t>(biased) << (significand_bits - 1)) |
-                               (significand & fraction_mask));
+                               (significand & binary64_fraction_mask));
   return true;
 }
 
@@ -134,7 +138,7 @@ Converted value_of(const NumberText& number) {
   if (number.kept_count + power <= zero_below_power) {
     return signed_zero(number.negative);
   }
-  const BigInteger kept = big_integer(number.kept.high(), number.kept.low());
+  const BigInteger kept = big_integer(high_half(number.kept), low_half(number.kept));
   const Truncated truncated = power >= 0 ? scale_up(kept, static_cast<int>(power))
                                          : scale_down(kept, static_cast<int>(-power));
   double magnitude = 0.0;

@@ -17,9 +17,15 @@
 
 #include "textio/big_integer.hpp"
 #include "textio/powers_of_five.hpp"
-#include "textio/uint128.hpp"
+#include "numerics/binary64.hpp"
+#include "numerics/uint128.hpp"
 
 namespace duopit::textio {
+
+using numerics::high_half;
+using numerics::low_half;
+using numerics::multiply_64x64;
+using numerics::Uint128;
 namespace {
 
 // --- Powers of five ----------------------------------------------------------------------
@@ -41,8 +47,8 @@ struct ScaledProduct {
   const Pow5& p = pow5(j);
   const Uint128 upper = multiply_64x64(mn, p.hi);
   const Uint128 lower = multiply_64x64(mn, p.lo);
-  const std::uint64_t top_lo = upper.low() + lower.high();                   // bits 64..127 of P
-  const std::uint64_t top_hi = upper.high() + (top_lo < upper.low() ? 1 : 0);  // bits 128..191
+  const std::uint64_t top_lo = low_half(upper) + high_half(lower);                // bits 64..127
+  const std::uint64_t top_hi = high_half(upper) + (top_lo < low_half(upper) ? 1 : 0);  // 128..191
   const int down = -(en + j + p.exp2) - 64;  // sh - 64
   assert(down >= 63 && down <= 71);
   if (down >= 64) {
@@ -151,14 +157,12 @@ LeadingDigits leading_digits(std::uint64_t mantissa, int exponent2) {
 }
 
 Special special_kind(std::uint64_t bits) {
-  constexpr std::uint64_t fraction_mask = (std::uint64_t{1} << 52) - 1;
-  constexpr std::uint64_t quiet_bit = std::uint64_t{1} << 51;
   constexpr std::uint64_t default_nan = 0xFFF8000000000000u;
-  const std::uint64_t fraction = bits & fraction_mask;
+  const std::uint64_t fraction = bits & numerics::binary64_fraction_mask;
   if (fraction == 0) {
     return Special::infinity;
   }
-  if ((fraction & quiet_bit) == 0) {
+  if ((fraction & numerics::binary64_quiet_bit) == 0) {
     return Special::signalling_nan;
   }
   if (bits == default_nan) {

@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "numerics/binary64.hpp"
+
 namespace duopit::textio {
 // Both roundings at once, from the 18 leading digits (10^17 <= digits < 10^18). Half up to
 // 17 digits and then half up to 16 is one rounding of the last two digits with its cut at 45,
@@ -50,20 +52,17 @@ void write_exponent(int exponent, char* out) {
 }  // namespace
 
 PrintedReal round_for_printing(double value) {
-  const auto bits = std::bit_cast<std::uint64_t>(value);
-  const auto biased_exponent = static_cast<int>((bits >> 52) & 0x7FF);
-  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
-  if (biased_exponent == 0x7FF) [[unlikely]] {
+  const numerics::Binary64Fields fields = numerics::fields_of(value);
+  if (fields.biased_exponent == numerics::binary64_exponent_special) [[unlikely]] {
+    const auto bits = std::bit_cast<std::uint64_t>(value);
     return {0, 1, special_text_length, false, false, special_kind(bits)};
   }
-  if (biased_exponent == 0 && fraction == 0) [[unlikely]] {
+  if (fields.biased_exponent == 0 && fields.fraction == 0) [[unlikely]] {
     return printed_zero;  // a negative zero loses its sign
   }
-  // Subnormals have no hidden bit and the exponent of the smallest normals.
-  const std::uint64_t mantissa =
-      biased_exponent == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
-  const int exponent2 = (biased_exponent == 0 ? 1 : biased_exponent) - 1075;
-  return round_to_printed_digits(leading_digits(mantissa, exponent2), (bits >> 63) != 0);
+  const numerics::BinaryValue exact = numerics::value_of(fields);
+  return round_to_printed_digits(leading_digits(exact.significand, exact.exponent2),
+                                 fields.negative);
 }
 
 void write_marker_text(Special special, char* out) {

@@ -8,9 +8,11 @@
 #include <cstdint>
 #include <string_view>
 
-#include "textio/uint128.hpp"
+#include "numerics/uint128.hpp"
 
 namespace duopit::textio {
+
+using numerics::Uint128;
 
 
 constexpr int max_kept_digits = 24;

@@ -11,6 +11,7 @@
 #include <type_traits>
 
 #include "numerics/arithmetic_trap.hpp"
+#include "numerics/binary64.hpp"
 #include "numerics/software/elementary_model.hpp"
 #include "numerics/software/extended_arithmetic.hpp"
 #include "numerics/software/extended_real.hpp"
@@ -58,11 +59,11 @@ template <typename T>
   }
 }
 
-// A normal operand, whose load flags nothing and which the direct path takes as it is.
+// A normal operand, whose load flags nothing and which the inline path takes as it is.
 template <typename T>
 [[nodiscard, gnu::always_inline]] inline bool is_normal_operand(T value) {
   if constexpr (std::is_same_v<T, Extended>) {
-    return software::direct::is_normal(value.value);
+    return software::is_normal(value.value);
   } else {
     return software::is_normal_real(static_cast<double>(value));
   }
@@ -77,15 +78,14 @@ template <typename T>
   }
 }
 
-// Each operation inline for two normal operands with a normal result, where no exception but
-// inexact can arise and so no trap; anything else out of line, through the model's general
-// path (the direct one has been tried) and the check for the run's traps.
-#define DUOPIT_SOFTWARE_OPERATION(name, direct_name)                                        \
+// Each operation inline for two normal operands, whose result can trap only by overflow;
+// anything else out of line, through the model's rules for special operands.
+#define DUOPIT_SOFTWARE_OPERATION(name)                                                     \
   template <typename A, typename B>                                                        \
   [[nodiscard, gnu::cold, gnu::noinline]] Extended name##_general(A a_value, B b_value) {  \
     const software::Outcome a = operand(a_value);                                          \
     const software::Outcome b = operand(b_value);                                          \
-    const software::Outcome result = software::name##_general(a.value, b.value);           \
+    const software::Outcome result = software::name(a.value, b.value);                     \
     return {checked(result.value, a.flags | b.flags | result.flags,                        \
                     software::ExtendedReal{})};                                            \
   }                                                                                        \
@@ -93,32 +93,30 @@ template <typename T>
   template <typename A, typename B>                                                        \
   [[nodiscard, gnu::always_inline]] inline Extended name(A a_value, B b_value) {           \
     if (is_normal_operand(a_value) && is_normal_operand(b_value)) [[likely]] {             \
-      const software::direct::Direct result =                                              \
-          software::direct::direct_name(normal_operand(a_value), normal_operand(b_value)); \
-      if (result.done) [[likely]] {                                                        \
-        return {result.value};                                                             \
-      }                                                                                    \
+      const software::Outcome result =                                                     \
+          software::name##_normal(normal_operand(a_value), normal_operand(b_value));       \
+      return {checked(result.value, result.flags, software::ExtendedReal{})};              \
     }                                                                                      \
     return name##_general(a_value, b_value);                                               \
   }
 
-DUOPIT_SOFTWARE_OPERATION(add, add)
-DUOPIT_SOFTWARE_OPERATION(sub, subtract)
-DUOPIT_SOFTWARE_OPERATION(mul, multiply)
-DUOPIT_SOFTWARE_OPERATION(div, divide)
+DUOPIT_SOFTWARE_OPERATION(add)
+DUOPIT_SOFTWARE_OPERATION(sub)
+DUOPIT_SOFTWARE_OPERATION(mul)
+DUOPIT_SOFTWARE_OPERATION(div)
 
 #undef DUOPIT_SOFTWARE_OPERATION
 
 [[nodiscard, gnu::cold, gnu::noinline]] inline double to_real_general(Extended value) {
-  const software::RealOutcome stored = software::to_real_general(value.value);
+  const software::RealOutcome stored = software::to_real(value.value);
   return checked(stored.value, stored.flags, 0.0);
 }
 
-// The store of a normal value that stays a normal real inline, as above.
+// The store of a normal value inline, as above.
 [[nodiscard, gnu::always_inline]] inline double to_real(Extended value) {
-  if (const software::direct::DirectReal stored = software::direct::store(value.value);
-      stored.done) [[likely]] {
-    return std::bit_cast<double>(stored.bits);
+  if (software::is_normal(value.value)) [[likely]] {
+    const software::RealOutcome stored = software::store_normal(value.value);
+    return checked(stored.value, stored.flags, 0.0);
   }
   return to_real_general(value);
 }
@@ -146,7 +144,8 @@ inline bool sine_or_cosine(double x, bool sine, Extended& result) {
   return true;
 }
 [[nodiscard]] inline Extended arctangent_of_magnitude(double x) {
-  const double magnitude = std::bit_cast<double>(std::bit_cast<std::uint64_t>(x) & ~(1ULL << 63));
+  const double magnitude =
+      std::bit_cast<double>(std::bit_cast<std::uint64_t>(x) & ~binary64_sign_bit);
   return {software::arctangent_of_magnitude(magnitude)};
 }
 [[nodiscard]] inline Extended half_pi() { return {software::half_pi()}; }

@@ -1,21 +1,15 @@
 // numerics/software/elementary_model.cpp — the x87 unit's sine, cosine and arctangent computed
 // in integers (elementary_model.hpp says what is modelled): the exact argument reduction, the
-// unit's own sine error, and the choice between the two evaluations. No floating point of the
+// unit's own sine error, and the quadrants. No floating point of the
 // host is used: the argument's bits are read as an integer and every step is fixed-point
 // arithmetic.
-//
-// Each value is first evaluated in 128-bit fixed point (elementary_fast.cpp) with an error
-// bound; if it lies closer to a rounding boundary than that bound (so rare that no random
-// argument of the tests meets one), the evaluation is repeated at 256 bits (elementary_wide.cpp).
+// The evaluations themselves are in elementary_evaluation.cpp.
 #include "numerics/software/elementary_model.hpp"
 
 #include <array>
 #include <cstddef>
 
-#include "numerics/software/double_parts.hpp"
-#include "numerics/software/elementary_fast.hpp"
-#include "numerics/software/elementary_tables.hpp"
-#include "numerics/software/elementary_wide.hpp"
+#include "numerics/binary64.hpp"
 
 namespace duopit::numerics::software {
 namespace {
@@ -39,22 +33,12 @@ constexpr std::array<std::int16_t, 101> unit_sine_error_curve = {
     -178, 503, 1015, 1101, 88,
 };
 
-// The 128-bit evaluation, and the 256-bit one when the first cannot decide the rounding.
-template <typename Evaluate>
-ExtendedReal correctly_rounded(Evaluate evaluate) {
-  const Rounded fast = evaluate(Evaluation::fast);
-  return fast.certain ? fast.value : evaluate(Evaluation::wide).value;
-}
-
 enum class Trig { sine, cosine };
 
 ExtendedReal sine_or_cosine_of(const ReducedArgument& r, Trig which) {
-  return correctly_rounded([&](Evaluation how) {
-    return which == Trig::sine
-               ? sine_of_remainder(r.magnitude, r.scale, how, unit_sine_error(r.magnitude, r.scale))
-                               : cosine_of_remainder(r.magnitude, r.scale, how,
-                                                     unit_held_bits);
-  });
+  return which == Trig::sine
+             ? sine_of_remainder(r.magnitude, r.scale, unit_sine_error(r.magnitude, r.scale))
+             : cosine_of_remainder(r.magnitude, r.scale, unit_held_bits);
 }
 
 // ⌊2^128/π₆₆⌋, below 2^64.
@@ -65,11 +49,11 @@ constexpr std::uint64_t inverse_pi_66 = static_cast<std::uint64_t>(~Uint128{0} /
 ReducedArgument reduce_argument(double x) {
   const DoubleParts parts = split_double(x);
   if (parts.exponent < -1) {  // |x| < 1/2: already the remainder
-    return {0, parts.negative, parts.significand, double_fraction_bits - parts.exponent};
+    return {0, parts.negative, parts.significand, binary64_fraction_bits - parts.exponent};
   }
   // x·2^65 is an integer below 2^128 for 1/2 ≤ |x| < 2^63, and so is π₆₆/2 · 2^65.
   const Uint128 scaled = Uint128{parts.significand}
-                         << (parts.exponent - double_fraction_bits + 65);
+                         << (parts.exponent - binary64_fraction_bits + 65);
   // The quotient from the top limb times 2^128/π₆₆ falls short by at most 3 (the dropped low
   // limb, the truncated reciprocal, the truncated product); the remainder then makes it up.
   Uint128 quotient = (Uint128{static_cast<std::uint64_t>(scaled >> 64)} * inverse_pi_66) >> 64;
@@ -107,50 +91,6 @@ std::int32_t unit_sine_error(Uint128 magnitude, int scale) {
   return left + (((right - left) * fraction) >> fraction_bits);
 }
 
-Rounded sine_of_remainder(Uint128 magnitude, int scale, Evaluation how,
-                          std::int32_t relative_error) {
-  return how == Evaluation::fast ? fast::sine_of_remainder(magnitude, scale, relative_error)
-                                 : wide::sine_of_remainder(magnitude, scale, relative_error);
-}
-
-Rounded cosine_of_remainder(Uint128 magnitude, int scale, Evaluation how, int complement_bits) {
-  return how == Evaluation::fast ? fast::cosine_of_remainder(magnitude, scale, complement_bits)
-                                 : wide::cosine_of_remainder(magnitude, scale, complement_bits);
-}
-
-Rounded arctangent_of(double x, Evaluation how, int held_bits) {
-  return how == Evaluation::fast ? fast::arctangent_of(x, held_bits)
-                                 : wide::arctangent_of(x, held_bits);
-}
-
-Unrounded unrounded_sine_of_remainder(Uint128 magnitude, int scale) {
-  return fast::unrounded_sine_of_remainder(magnitude, scale);
-}
-
-Unrounded unrounded_cosine_of_remainder(Uint128 magnitude, int scale) {
-  return fast::unrounded_cosine_of_remainder(magnitude, scale);
-}
-
-Unrounded unrounded_arctangent(double x) { return fast::unrounded_arctangent(x); }
-
-TableEntry sine_table_entry(std::size_t k) { return wide_sine_cosine_table[k].sine.limb; }
-
-TableEntry cosine_table_entry(std::size_t k) { return wide_sine_cosine_table[k].cosine.limb; }
-
-TableEntry arctangent_table_entry(std::size_t k) { return wide_arctangent_table[k].limb; }
-
-Uint128 fraction_table_entry(TableFunction function, std::size_t k) {
-  switch (function) {
-    case TableFunction::sine:
-      return fraction_sine_cosine_table[k].sine;
-    case TableFunction::cosine:
-      return fraction_sine_cosine_table[k].cosine;
-    case TableFunction::arctangent:
-      break;
-  }
-  return fraction_arctangent_table[k];
-}
-
 // sin x by quadrant: sin r, cos r, −sin r, −cos r; sin r carries the sign of r.
 ExtendedReal sine(double x) {
   const ReducedArgument r = reduce_argument(x);
@@ -170,8 +110,7 @@ ExtendedReal cosine(double x) {
 }
 
 ExtendedReal arctangent_of_magnitude(double x) {
-  ExtendedReal result =
-      correctly_rounded([x](Evaluation how) { return arctangent_of(x, how, unit_held_bits); });
+  ExtendedReal result = arctangent_of(x, unit_held_bits);
   result.negative = split_double(x).negative;
   return result;
 }

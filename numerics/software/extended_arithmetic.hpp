@@ -4,10 +4,15 @@
 // run's control word (53-bit significands, round to nearest even, the extended exponent range).
 // Nothing here uses the host's floating point, so a host without that unit gets the same bits.
 //
+// Every operation is the exact result (extended_exact.hpp) rounded once and packed for its
+// target (extended_rounding.hpp). Two normal operands go there straight, inline; any other
+// operand goes out of line first through the special operands' rules
+// (extended_arithmetic.cpp), then on to the same exact result and rounding.
+//
 // The flags are those of the unit's masked response: every exception the operation meets is
 // reported and the value is the one the unit delivers when that exception is masked. The
 // caller decides which flags are traps: the run traps on invalid, divide by zero and overflow
-// (run_traps, first_trap), and then uses no value.
+// (run_control_masks, trap_kind in numerics/arithmetic_trap.hpp), and then uses no value.
 //
 // Operands are any 80-bit pattern, including denormals, pseudo-denormals and the formats the
 // unit refuses (unnormals, pseudo-infinities, pseudo-NaNs); `exponent` must lie in 0..0x7FFF.
@@ -15,47 +20,18 @@
 
 #include <bit>
 #include <cstdint>
-#include <initializer_list>
 
-#include "numerics/software/extended_direct.hpp"
+#include "numerics/arithmetic_trap.hpp"
+#include "numerics/binary64.hpp"
+#include "numerics/software/extended_exact.hpp"
 #include "numerics/software/extended_real.hpp"
+#include "numerics/software/extended_rounding.hpp"
 
 namespace duopit::numerics::software {
-
-// Exception flags, the unit's status word bits.
-constexpr std::uint16_t flag_invalid = 0x0001;
-constexpr std::uint16_t flag_denormal = 0x0002;  // an operand was denormal
-constexpr std::uint16_t flag_divide_by_zero = 0x0004;
-constexpr std::uint16_t flag_overflow = 0x0008;
-constexpr std::uint16_t flag_underflow = 0x0010;  // tiny after rounding and inexact
-constexpr std::uint16_t flag_inexact = 0x0020;
-
-// The exceptions that end the run, and the one the unit takes first when several are flagged.
-constexpr std::uint16_t run_traps = flag_invalid | flag_divide_by_zero | flag_overflow;
-[[nodiscard]] constexpr std::uint16_t first_trap(std::uint16_t flags) {
-  for (const std::uint16_t trap : {flag_invalid, flag_divide_by_zero, flag_overflow}) {
-    if ((flags & trap) != 0) {
-      return trap;
-    }
-  }
-  return 0;
-}
 
 // The negative quiet NaN the unit delivers for an invalid operation ("real indefinite").
 constexpr ExtendedReal real_indefinite{true, ExtendedReal::exponent_special,
                                        0xC000000000000000};
-
-// An extended result and the exceptions met on the way to it.
-struct Outcome {
-  ExtendedReal value;
-  std::uint16_t flags = 0;
-};
-
-// A 64-bit real result (a store) and the exceptions met on the way to it.
-struct RealOutcome {
-  double value = 0;
-  std::uint16_t flags = 0;
-};
 
 // The 64-bit real load: exact. A subnormal real becomes a normalised extended real and flags
 // denormal; a signalling NaN flags invalid and is quieted. Inline for a normal real, the
@@ -65,22 +41,16 @@ struct RealOutcome {
 
 // A normal real: its exponent field is neither 0 (zeros, subnormals) nor all ones.
 [[nodiscard, gnu::always_inline]] inline bool is_normal_real(double x) {
-  constexpr int real_fraction_bits = 52;
-  constexpr std::uint64_t real_exponent_special = 0x7FF;
-  const std::uint64_t biased = (std::bit_cast<std::uint64_t>(x) >> real_fraction_bits) &
-                               real_exponent_special;
-  return biased - 1 < real_exponent_special - 1;
+  const auto biased = static_cast<unsigned>(fields_of(x).biased_exponent);
+  return biased - 1 < binary64_exponent_special - 1;
 }
 
 // The load of a normal real, which flags nothing.
 [[nodiscard, gnu::always_inline]] inline ExtendedReal load_normal_real(double x) {
-  constexpr int real_fraction_bits = 52;
-  constexpr std::int32_t real_exponent_special = 0x7FF;
-  constexpr std::int32_t rebias = ExtendedReal::exponent_bias - 1023;
-  const auto bits = std::bit_cast<std::uint64_t>(x);
-  const auto biased = static_cast<std::int32_t>(bits >> real_fraction_bits) & real_exponent_special;
-  const std::uint64_t significand = direct::integer_bit | bits << (64 - 1 - real_fraction_bits);
-  return {(bits & direct::integer_bit) != 0, biased + rebias, significand};
+  constexpr std::int32_t rebias = ExtendedReal::exponent_bias - binary64_exponent_bias;
+  const Binary64Fields f = fields_of(x);
+  return {f.negative, f.biased_exponent + rebias,
+          integer_bit | f.fraction << (64 - 1 - binary64_fraction_bits)};
 }
 
 // A zero loads inline too: a constant zero then folds away, and a zero operand costs little.
@@ -89,72 +59,81 @@ struct RealOutcome {
     return {load_normal_real(x), 0};
   }
   const auto bits = std::bit_cast<std::uint64_t>(x);
-  if ((bits & ~direct::integer_bit) == 0) {
+  if ((bits & ~binary64_sign_bit) == 0) {
     return {{bits != 0, 0, 0}, 0};
   }
   return from_unusual_real(x);
 }
 
-// a + b, a − b, a × b, a ÷ b: the exact result rounded once to a 53-bit significand, to
-// nearest even, within the extended exponent range. Tiny results become extended denormals
-// whose last kept bit is that of a 53-bit significand at the smallest normal exponent.
-// Inline for the common case, which the direct path finishes; the general path takes any
-// operands, out of line.
-[[nodiscard]] Outcome add_general(ExtendedReal a, ExtendedReal b);
-[[nodiscard]] Outcome sub_general(ExtendedReal a, ExtendedReal b);
-[[nodiscard]] Outcome mul_general(ExtendedReal a, ExtendedReal b);
-[[nodiscard]] Outcome div_general(ExtendedReal a, ExtendedReal b);
-
-[[nodiscard, gnu::always_inline]] inline Outcome from_direct(direct::Direct result) {
-  return {result.value, result.inexact ? flag_inexact : std::uint16_t{0}};
+// ±|a| ± |b| for two finite nonzero values, unpacked: the operand of larger magnitude gives
+// the sign; an exact cancellation is +0 when rounding to nearest.
+[[nodiscard, gnu::always_inline]] inline Outcome add_unpacked(bool a_negative, Exact a,
+                                                              bool b_negative, Exact b) {
+  const bool subtract = a_negative != b_negative;
+  if (is_smaller(a, b)) {
+    const Exact larger = b;
+    b = a;
+    a = larger;
+    a_negative = b_negative;
+  }
+  if (!subtract) {
+    return round_extended(a_negative, add_exact(a, b));
+  }
+  if (a.exponent == b.exponent && a.significand == b.significand) {
+    return {ExtendedReal{}, 0};
+  }
+  return round_extended(a_negative, subtract_exact(a, b));
 }
+
+// a + b, a − b, a × b, a ÷ b: the exact result rounded once to a 53-bit significand, to
+// nearest even, within the extended exponent range. For two normal operands, inline:
+[[nodiscard, gnu::always_inline]] inline Outcome add_normal(ExtendedReal a, ExtendedReal b) {
+  return add_unpacked(a.negative, unpack_normal(a), b.negative, unpack_normal(b));
+}
+
+[[nodiscard, gnu::always_inline]] inline Outcome sub_normal(ExtendedReal a, ExtendedReal b) {
+  return add_unpacked(a.negative, unpack_normal(a), !b.negative, unpack_normal(b));
+}
+
+[[nodiscard, gnu::always_inline]] inline Outcome mul_normal(ExtendedReal a, ExtendedReal b) {
+  return round_extended(a.negative != b.negative,
+                        multiply_exact(unpack_normal(a), unpack_normal(b)));
+}
+
+[[nodiscard, gnu::always_inline]] inline Outcome div_normal(ExtendedReal a, ExtendedReal b) {
+  return round_extended(a.negative != b.negative, divide_exact(unpack_normal(a), unpack_normal(b)));
+}
+
+// ... and out of line when either operand is not normal.
+[[nodiscard]] Outcome add_unusual(ExtendedReal a, ExtendedReal b);
+[[nodiscard]] Outcome sub_unusual(ExtendedReal a, ExtendedReal b);
+[[nodiscard]] Outcome mul_unusual(ExtendedReal a, ExtendedReal b);
+[[nodiscard]] Outcome div_unusual(ExtendedReal a, ExtendedReal b);
 
 [[nodiscard, gnu::always_inline]] inline Outcome add(ExtendedReal a, ExtendedReal b) {
-  if (direct::both_normal(a, b)) [[likely]] {
-    if (const direct::Direct sum = direct::add(a, b); sum.done) [[likely]] {
-      return from_direct(sum);
-    }
-  }
-  return add_general(a, b);
+  return is_normal(a) && is_normal(b) ? add_normal(a, b) : add_unusual(a, b);
 }
-
 [[nodiscard, gnu::always_inline]] inline Outcome sub(ExtendedReal a, ExtendedReal b) {
-  if (direct::both_normal(a, b)) [[likely]] {
-    if (const direct::Direct difference = direct::subtract(a, b); difference.done) [[likely]] {
-      return from_direct(difference);
-    }
-  }
-  return sub_general(a, b);
+  return is_normal(a) && is_normal(b) ? sub_normal(a, b) : sub_unusual(a, b);
 }
-
 [[nodiscard, gnu::always_inline]] inline Outcome mul(ExtendedReal a, ExtendedReal b) {
-  if (direct::both_normal(a, b)) [[likely]] {
-    if (const direct::Direct product = direct::multiply(a, b); product.done) [[likely]] {
-      return from_direct(product);
-    }
-  }
-  return mul_general(a, b);
+  return is_normal(a) && is_normal(b) ? mul_normal(a, b) : mul_unusual(a, b);
 }
-
 [[nodiscard, gnu::always_inline]] inline Outcome div(ExtendedReal a, ExtendedReal b) {
-  if (direct::both_normal(a, b)) [[likely]] {
-    if (const direct::Direct quotient = direct::divide(a, b); quotient.done) [[likely]] {
-      return from_direct(quotient);
-    }
-  }
-  return div_general(a, b);
+  return is_normal(a) && is_normal(b) ? div_normal(a, b) : div_unusual(a, b);
 }
 
 // The store of an extended real as a 64-bit real: rounded once to 53 bits within the real's
 // range, a tiny value denormalised before that rounding; NaNs keep the top of their payload
-// and are quieted. Inline for a normal value that stays a normal real.
-[[nodiscard]] RealOutcome to_real_general(ExtendedReal x);
+// and are quieted. Inline for a normal value, out of line for any other.
+[[nodiscard, gnu::always_inline]] inline RealOutcome store_normal(ExtendedReal x) {
+  return store_exact(x.negative, unpack_normal(x));
+}
+
+[[nodiscard]] RealOutcome to_real_unusual(ExtendedReal x);
 
 [[nodiscard, gnu::always_inline]] inline RealOutcome to_real(ExtendedReal x) {
-  if (const direct::DirectReal stored = direct::store(x); stored.done) [[likely]] {
-    return {std::bit_cast<double>(stored.bits), stored.inexact ? flag_inexact : std::uint16_t{0}};
-  }
-  return to_real_general(x);
+  return is_normal(x) ? store_normal(x) : to_real_unusual(x);
 }
 
 }  // namespace duopit::numerics::software

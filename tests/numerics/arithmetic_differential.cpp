@@ -16,13 +16,15 @@
 #include <utility>
 
 #include "numerics/software/extended_arithmetic.hpp"
-#include "numerics/software/wide_unsigned.hpp"
+#include "numerics/uint128.hpp"
 #include "numerics/x87_reference.hpp"
 
 namespace duopit::arithmetic_differential {
 namespace {
 
 namespace software = numerics::software;
+using numerics::run_control_masks;
+using numerics::trap_kind;
 using software::ExtendedReal;
 using x87_reference::Operation;
 
@@ -331,9 +333,10 @@ class Comparison {
     const x87_reference::UnitTrapResult unit =
         x87_reference::operate_under_run_traps(operation, a, b);
     const software::Outcome model = model_operation(operation, a, b);
-    const std::uint16_t trap = software::first_trap(model.flags);
+    const auto trap = trap_kind(model.flags, run_control_masks);
     ++tally_.trap_checks;
-    count(check, unit.trapped == trap && (trap != 0 || unit.value == model.value), [&] {
+    count(check, trap_kind(unit.trapped, run_control_masks) == trap &&
+                     (trap.has_value() || unit.value == model.value), [&] {
       return "trapping " + describe_operation(check, a, b) + " unit trapped " +
              std::to_string(unit.trapped) + describe_outcome("model", model.value, model.flags);
     });
@@ -355,10 +358,11 @@ class Comparison {
   void trapping_store(ExtendedReal x) {
     const x87_reference::UnitTrapResult unit = x87_reference::store_under_run_traps(x);
     const software::RealOutcome model = software::to_real(x);
-    const std::uint16_t trap = software::first_trap(model.flags);
+    const auto trap = trap_kind(model.flags, run_control_masks);
     const bool same_bits = unit.value.significand == std::bit_cast<std::uint64_t>(model.value);
     ++tally_.trap_checks;
-    count(Check::store, unit.trapped == trap && (trap != 0 || same_bits), [&] {
+    count(Check::store, trap_kind(unit.trapped, run_control_masks) == trap &&
+                            (trap.has_value() || same_bits), [&] {
       return "trapping store(" + describe(x) + ") unit trapped " + std::to_string(unit.trapped);
     });
   }

@@ -2,16 +2,21 @@
 // real leans on, checked against the 128-bit helper: subtraction with borrows through limbs,
 // the bits below a position, and numbers made of two words.
 #include "textio/big_integer.hpp"
-#include "textio/uint128.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 
+#include "numerics/uint128.hpp"
+
 namespace duopit::textio {
 namespace {
 
-BigInteger big_of(Uint128 value) { return big_integer(value.high(), value.low()); }
+using numerics::Uint128;
+
+BigInteger big_of(Uint128 value) {
+  return big_integer(numerics::high_half(value), numerics::low_half(value));
+}
 
 Uint128 value_of(const BigInteger& x) {
   EXPECT_LE(x.used, 4);
@@ -22,7 +27,9 @@ Uint128 value_of(const BigInteger& x) {
   return value;
 }
 
-constexpr Uint128 words(std::uint64_t high, std::uint64_t low) { return {high, low}; }
+constexpr Uint128 words(std::uint64_t high, std::uint64_t low) {
+  return numerics::from_halves(high, low);
+}
 
 TEST(BigInteger, TwoWordsAndTheLimbsInUse) {
   struct Case {

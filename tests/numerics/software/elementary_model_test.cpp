@@ -1,5 +1,5 @@
 // The software sine, cosine and arctangent against MPFR: the constants, the exact argument
-// reduction, and correct rounding of the 128-bit evaluation and of its 256-bit fallback.
+// reduction, and correct rounding of the 128-bit evaluation.
 #include "numerics/software/elementary_model.hpp"
 
 #include <gtest/gtest.h>
@@ -19,7 +19,6 @@ using testing::extended_of;
 using testing::from_bits;
 using testing::random_double;
 using testing::set_scaled;
-using Uint128 = unsigned __int128;
 
 // An MPFR number with a fixed precision, freed at scope end.
 class Big {
@@ -148,9 +147,9 @@ std::uint64_t announced_seed() {
   return seed;
 }
 
-Rounded remainder_function(Function function, Uint128 magnitude, int scale, Evaluation how) {
-  return function == Function::sine ? sine_of_remainder(magnitude, scale, how)
-                                    : cosine_of_remainder(magnitude, scale, how);
+ExtendedReal remainder_function(Function function, Uint128 magnitude, int scale) {
+  return function == Function::sine ? sine_of_remainder(magnitude, scale)
+                                    : cosine_of_remainder(magnitude, scale);
 }
 
 TEST(Constants, ReductionStepIsPiRoundedTo66BitsHalved) {
@@ -191,31 +190,6 @@ struct Table {
 };
 constexpr Table tables[] = {{TableFunction::sine, 102}, {TableFunction::cosine, 102},
                             {TableFunction::arctangent, 129}};
-
-// Each 256-bit table entry within two units of its last bit of the true value.
-TEST(Tables, EveryEntryAgainstMpfr) {
-  for (const Table table : tables) {
-    for (std::size_t k = 0; k < table.size; ++k) {
-      const TableEntry entry = table.function == TableFunction::sine ? sine_table_entry(k)
-                               : table.function == TableFunction::cosine
-                                   ? cosine_table_entry(k)
-                                   : arctangent_table_entry(k);
-      Big ours;
-      mpfr_set_ui(ours.get(), 0, MPFR_RNDN);
-      for (int limb = 3; limb >= 0; --limb) {
-        mpfr_mul_2ui(ours.get(), ours.get(), 64, MPFR_RNDN);
-        mpfr_add_ui(ours.get(), ours.get(), static_cast<unsigned long>(entry[limb]), MPFR_RNDN);
-      }
-      Big exact;
-      set_breakpoint_value(exact.get(), table.function, k);
-      mpfr_mul_2ui(exact.get(), exact.get(), 254, MPFR_RNDN);
-      mpfr_sub(exact.get(), exact.get(), ours.get(), MPFR_RNDN);
-      mpfr_abs(exact.get(), exact.get(), MPFR_RNDN);
-      EXPECT_LE(mpfr_get_d(exact.get(), MPFR_RNDN), 2.0)
-          << static_cast<int>(table.function) << " " << k;
-    }
-  }
-}
 
 // Each 128-bit entry is the true value truncated: below it by less than one unit of 2^-128 (cos 0
 // = 1, which does not fit, by exactly one).
@@ -319,25 +293,23 @@ ExtendedReal reference_by_way(Way way, mpfr_srcptr r, std::int32_t adjustment) {
   return extended_of(value.get());
 }
 
-Rounded evaluate_by_way(Way way, Uint128 magnitude, int scale, Evaluation how,
-                        std::int32_t adjustment) {
+ExtendedReal evaluate_by_way(Way way, Uint128 magnitude, int scale, std::int32_t adjustment) {
   switch (way) {
     case Way::sine:
-      return sine_of_remainder(magnitude, scale, how);
+      return sine_of_remainder(magnitude, scale);
     case Way::cosine:
-      return cosine_of_remainder(magnitude, scale, how);
+      return cosine_of_remainder(magnitude, scale);
     case Way::sine_with_error:
-      return sine_of_remainder(magnitude, scale, how, adjustment);
+      return sine_of_remainder(magnitude, scale, adjustment);
     case Way::cosine_held_to_68_bits:
       break;
   }
-  return cosine_of_remainder(magnitude, scale, how, unit_held_bits);
+  return cosine_of_remainder(magnitude, scale, unit_held_bits);
 }
 
 TEST(CorrectRounding, RemaindersOfEveryKindEveryWay) {
   std::mt19937_64 random(announced_seed());
   for (const RemainderKind& kind : remainder_kinds) {
-    int fast_undecided = 0;
     for (int i = 0; i < 4000; ++i) {
       const int scale =
           kind.low_scale + static_cast<int>(random() % (kind.high_scale - kind.low_scale + 1));
@@ -348,33 +320,22 @@ TEST(CorrectRounding, RemaindersOfEveryKindEveryWay) {
       for (const Way way : {Way::sine, Way::cosine, Way::sine_with_error,
                             Way::cosine_held_to_68_bits}) {
         const ExtendedReal expected = reference_by_way(way, r.get(), adjustment);
-        const Rounded fast = evaluate_by_way(way, magnitude, scale, Evaluation::fast, adjustment);
-        const Rounded wide = evaluate_by_way(way, magnitude, scale, Evaluation::wide, adjustment);
-        fast_undecided += fast.certain ? 0 : 1;
-        if (fast.certain) {
-          ASSERT_EQ(fast.value, expected) << kind.name << ", way " << static_cast<int>(way);
-        }
-        ASSERT_TRUE(wide.certain) << kind.name << ", way " << static_cast<int>(way);
-        ASSERT_EQ(wide.value, expected) << kind.name << ", way " << static_cast<int>(way);
+        ASSERT_EQ(evaluate_by_way(way, magnitude, scale, adjustment), expected)
+            << kind.name << ", way " << static_cast<int>(way);
       }
     }
-    EXPECT_EQ(fast_undecided, 0) << kind.name << ": a random value this near a boundary is "
-                                 << "a sign that the error bound has grown";
   }
 }
 
 // cos 2^-32 = 1 − 2^-65 + 2^-132.6…: a hair above the midpoint between 1 − 2^-64 and 1, closer
-// than the 128-bit evaluation can resolve. It must notice, and the 256-bit one must decide.
-TEST(Fallback, CosineJustAboveAMidpoint) {
+// than the 128-bit evaluation can resolve; its truncations leave it above the midpoint too.
+TEST(NearMidpoint, CosineJustAboveAMidpoint) {
   const Uint128 magnitude = 1;
   const int scale = 32;
   const ExtendedReal one{false, ExtendedReal::exponent_bias, 1ULL << 63};
   EXPECT_EQ(reference_of_remainder(Function::cosine, magnitude, scale), one);
   for (const int bits : {0, unit_held_bits}) {
-    EXPECT_FALSE(cosine_of_remainder(magnitude, scale, Evaluation::fast, bits).certain) << bits;
-    const Rounded wide = cosine_of_remainder(magnitude, scale, Evaluation::wide, bits);
-    EXPECT_TRUE(wide.certain) << bits;
-    EXPECT_EQ(wide.value, one) << bits;
+    EXPECT_EQ(cosine_of_remainder(magnitude, scale, bits), one) << bits;
   }
   EXPECT_EQ(cosine(0x1p-32), one);
   EXPECT_EQ(cosine(-0x1p-32), one);
@@ -387,11 +348,7 @@ TEST(CorrectRounding, AtAndBesideBreakpoints) {
     for (const Uint128 magnitude : {(k << 58) - 1, k << 58, (k << 58) + 1, (2 * k + 1) << 57}) {
       for (const Function function : {Function::sine, Function::cosine}) {
         const ExtendedReal expected = reference_of_remainder(function, magnitude, 65);
-        for (const Evaluation how : {Evaluation::fast, Evaluation::wide}) {
-          const Rounded got = remainder_function(function, magnitude, 65, how);
-          ASSERT_TRUE(got.certain);
-          ASSERT_EQ(got.value, expected) << static_cast<int>(k);
-        }
+        ASSERT_EQ(remainder_function(function, magnitude, 65), expected) << static_cast<int>(k);
       }
     }
   }
@@ -419,8 +376,7 @@ TEST(CorrectRounding, NearMidpointsFoundBySearch) {
     }
     ++found;
     const ExtendedReal expected = extended_of(exact.get());
-    EXPECT_EQ(sine_of_remainder(magnitude, 65, Evaluation::fast).value, expected);
-    EXPECT_EQ(sine_of_remainder(magnitude, 65, Evaluation::wide).value, expected);
+    EXPECT_EQ(sine_of_remainder(magnitude, 65), expected);
   }
   EXPECT_GE(found, 10);
 }
@@ -446,12 +402,7 @@ TEST(CorrectRounding, Arctangent) {
         Big exact;
         set_model_arctangent(exact.get(), x, held_bits);
         const ExtendedReal expected = extended_of(exact.get());
-        const Rounded fast = arctangent_of(x, Evaluation::fast, held_bits);
-        const Rounded wide = arctangent_of(x, Evaluation::wide, held_bits);
-        ASSERT_TRUE(fast.certain) << kind.name << std::hexfloat << " " << x;
-        ASSERT_EQ(fast.value, expected) << kind.name << std::hexfloat << " " << x;
-        ASSERT_TRUE(wide.certain) << kind.name;
-        ASSERT_EQ(wide.value, expected) << kind.name << std::hexfloat << " " << x;
+        ASSERT_EQ(arctangent_of(x, held_bits), expected) << kind.name << std::hexfloat << " " << x;
       }
     }
   }
@@ -462,8 +413,7 @@ TEST(CorrectRounding, ArctangentAtBreakpoints) {
   for (int k = 1; k <= 128; ++k) {
     for (const double x : {k / 128.0, 128.0 / k, (k - 0.5) / 128.0, 256.0 / (2 * k - 1)}) {
       const ExtendedReal expected = reference_arctangent(x);
-      EXPECT_EQ(arctangent_of(x, Evaluation::fast).value, expected) << x;
-      EXPECT_EQ(arctangent_of(x, Evaluation::wide).value, expected) << x;
+      EXPECT_EQ(arctangent_of(x), expected) << x;
     }
   }
 }
@@ -499,7 +449,7 @@ TEST(ErrorBound, SineAndCosineStayFarInsideTheBound) {
                                                  exact.get()));
     }
     std::printf("%-48s largest error %.1f units\n", kind.name, largest);
-    EXPECT_LE(largest, fast_error_bound / 4) << kind.name;
+    EXPECT_LE(largest, evaluation_error_bound / 4) << kind.name;
   }
 }
 
@@ -514,7 +464,7 @@ TEST(ErrorBound, ArctangentStaysFarInsideTheBound) {
       largest = std::max(largest, error_in_units(unrounded_arctangent(x), exact.get()));
     }
     std::printf("%-28s largest error %.1f units\n", kind.name, largest);
-    EXPECT_LE(largest, fast_error_bound / 4) << kind.name;
+    EXPECT_LE(largest, evaluation_error_bound / 4) << kind.name;
   }
 }
 

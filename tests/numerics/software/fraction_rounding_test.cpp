@@ -1,6 +1,6 @@
 // The rounding of the 128-bit approximations: exact values and their ties, the carry into the
-// next binade, the certainty margin and how it scales with the value, and the unit's hold of a
-// small part to 68 bits; each expected value from MPFR.
+// next binade, approximations near a midpoint, and the unit's hold of a small part to 68 bits;
+// each expected value from MPFR.
 #include "numerics/software/fraction_rounding.hpp"
 
 #include <gtest/gtest.h>
@@ -44,36 +44,23 @@ ExtendedReal reference(Uint128 value, int held_bits) {
 struct RoundCase {
   const char* name;
   Uint128 value;
-  std::uint64_t error;  // in units of the value's last bit
-  bool certain;
+  bool exact;  // otherwise an approximation, within a few units of its last bit
 };
 constexpr RoundCase round_cases[] = {
-    {"one", from_words(half, 0), fast_error_bound, true},
-    {"halfway, odd: up to even", from_words(half + 1, half), 0, true},
-    {"halfway, even: stays", from_words(half + 2, half), 0, true},
-    {"halfway below two: carries into the next binade", from_words(~std::uint64_t{0}, half), 0,
+    {"one", from_words(half, 0), false},
+    {"halfway, odd: up to even", from_words(half + 1, half), true},
+    {"halfway, even: stays", from_words(half + 2, half), true},
+    {"halfway below two: carries into the next binade", from_words(~std::uint64_t{0}, half),
      true},
-    {"halfway with an error: undecided", from_words(half + 1, half), 1, false},
-    {"above the midpoint by more than the error", from_words(0x9 * (half >> 3), half + 257), 256,
-     true},
-    {"above the midpoint by the error: undecided", from_words(0x9 * (half >> 3), half + 256), 256,
-     false},
-    {"below the midpoint by more than the error", from_words(0x9 * (half >> 3), half - 257), 256,
-     true},
-    // 2^100 and up: the 64 bits kept end at bit 37, so the error counts 2^27 times as much.
-    {"small value, beyond its scaled error", from_words(1ULL << 36, (1ULL << 36) + 257), 256,
-     true},
-    {"small value, within its scaled error", from_words(1ULL << 36, (1ULL << 36) + 256), 256,
-     false},
+    {"above the midpoint", from_words(0x9 * (half >> 3), half + 257), false},
+    {"below the midpoint", from_words(0x9 * (half >> 3), half - 257), false},
+    // 2^100 and up: the 64 bits kept end at bit 37.
+    {"small value, above its midpoint", from_words(1ULL << 36, (1ULL << 36) + 257), false},
 };
 
-TEST(RoundScaled, TiesCarriesAndTheErrorMargin) {
+TEST(RoundScaled, TiesCarriesAndMidpoints) {
   for (const RoundCase& c : round_cases) {
-    const Rounded got = round_scaled({c.value, -fraction_bits}, c.error);
-    EXPECT_EQ(got.certain, c.certain) << c.name;
-    if (c.certain) {
-      EXPECT_EQ(got.value, reference(c.value, 0)) << c.name;
-    }
+    EXPECT_EQ(round_scaled({c.value, -fraction_bits}, c.exact), reference(c.value, 0)) << c.name;
   }
 }
 
@@ -82,28 +69,22 @@ TEST(RoundScaled, TiesCarriesAndTheErrorMargin) {
 struct HeldCase {
   const char* name;
   Uint128 small;
-  bool certain;
 };
 constexpr Uint128 w = Uint128{1} << 100;
 constexpr HeldCase held_cases[] = {
-    {"decided down", w + (1ULL << 32) - (1ULL << 20), true},
-    {"decided up", w + (1ULL << 32) + (1ULL << 20), true},
-    {"no bits below the 68th", (Uint128{1} << 60) + 5, true},
-    {"held, then exactly halfway at 64 bits: to even", w + (1ULL << 62) + (1ULL << 20), true},
-    {"halfway at 68 bits, far from a 64-bit boundary: either way the same", w + (1ULL << 32),
-     true},
-    {"halfway at 68 bits and near a 64-bit boundary: undecided",
-     w + (1ULL << 62) + (1ULL << 32), false},
+    {"decided down", w + (1ULL << 32) - (1ULL << 20)},
+    {"decided up", w + (1ULL << 32) + (1ULL << 20)},
+    {"no bits below the 68th", (Uint128{1} << 60) + 5},
+    {"held, then exactly halfway at 64 bits: to even", w + (1ULL << 62) + (1ULL << 20)},
+    {"halfway at 68 bits, far from a 64-bit boundary: either way the same", w + (1ULL << 32)},
 };
 
 TEST(RoundHeldDifference, OneLessTheHeldComplement) {
   for (const HeldCase& c : held_cases) {
-    const Rounded got = round_held_difference(Uint128{1} << fraction_bits, c.small,
-                                              -fraction_bits, unit_held_bits);
-    EXPECT_EQ(got.certain, c.certain) << c.name;
-    if (c.certain) {
-      EXPECT_EQ(got.value, reference(c.small, unit_held_bits)) << c.name;
-    }
+    EXPECT_EQ(round_held_difference(Uint128{1} << fraction_bits, c.small, -fraction_bits,
+                                    unit_held_bits),
+              reference(c.small, unit_held_bits))
+        << c.name;
   }
 }
 

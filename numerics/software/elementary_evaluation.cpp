@@ -1,6 +1,5 @@
-// numerics/software/elementary_fast.cpp — sine, cosine and arctangent in 128-bit fixed point,
-// the common case of the software elementary functions (elementary_model.hpp describes the
-// model). Pure integer code: each number is one 128-bit or 64-bit word with its scale written
+// numerics/software/elementary_evaluation.cpp — sine, cosine and arctangent in 128-bit fixed
+// point, for the software elementary functions (elementary_model.hpp describes the model). Pure integer code: each number is one 128-bit or 64-bit word with its scale written
 // beside it (t·2^71, s·2^142 and so on), chosen so that the word keeps the bits that matter.
 //
 // Evaluation: the argument is split at the nearest breakpoint c = k/128 (elementary_tables.hpp)
@@ -11,23 +10,23 @@
 //
 // Error: every value below stays within about 16 units of its last bit of the truth (the
 // truncated products under 3 units each, the table entries 1, the omitted terms of the series
-// below 2^-135); fast_error_bound allows 256, and the ErrorBound tests measure the largest seen.
-#include "numerics/software/elementary_fast.hpp"
-
+// below 2^-135); evaluation_error_bound allows 256, and the ErrorBound tests measure the
+// largest seen.
 #include <bit>
 #include <cassert>
 #include <cstddef>
 
-#include "numerics/software/double_parts.hpp"
+#include "numerics/binary64.hpp"
+#include "numerics/software/elementary_model.hpp"
 #include "numerics/software/elementary_tables.hpp"
 #include "numerics/software/fraction_rounding.hpp"
 
-namespace duopit::numerics::software::fast {
+namespace duopit::numerics::software {
 namespace {
 
 using std::uint64_t;
 
-constexpr uint64_t word(Uint128 v) { return static_cast<uint64_t>(v); }
+constexpr uint64_t word(Uint128 v) { return low_half(v); }
 
 // The high 128 bits of the 256-bit product, without the product of the low words: below the
 // true ones by less than 3.
@@ -243,15 +242,15 @@ Uint128 inverse_of(const DoubleParts& parts) {
   if (shift >= 128) {
     return 0;  // below 2^-127: arctan(1/x) is left to the error bound
   }
-  if (parts.significand == std::uint64_t{1} << double_fraction_bits) {
+  if (parts.significand == std::uint64_t{1} << binary64_fraction_bits) {
     return one_127 >> parts.exponent;
   }
-  return reciprocal(Uint128{parts.significand} << (127 - double_fraction_bits)) >> shift;
+  return reciprocal(Uint128{parts.significand} << (127 - binary64_fraction_bits)) >> shift;
 }
 
 // arctan|x| up to 1: below 2^-8 relative to x, else through the table.
 Scaled arctangent_up_to_one(const DoubleParts& parts) {
-  const uint64_t x = parts.significand << (63 - double_fraction_bits);
+  const uint64_t x = parts.significand << (63 - binary64_fraction_bits);
   if (parts.exponent < -breakpoint_bits - 1) {
     const int shift = -(2 * parts.exponent + 16);  // s·2^142 = x²·2^(2·exponent + 16)
     const Uint128 square = shift >= 128 ? 0 : (Uint128{x} * x) >> shift;
@@ -293,27 +292,27 @@ Uint128 arctangent_of_inverse(const DoubleParts& parts) {
 
 }  // namespace
 
-Rounded sine_of_remainder(Uint128 magnitude, int scale, std::int32_t relative_error) {
+ExtendedReal sine_of_remainder(Uint128 magnitude, int scale, std::int32_t relative_error) {
   const Scaled v = sine_scaled(magnitude, scale);
-  return round_scaled({scale_relative(v.value, relative_error), v.exponent}, fast_error_bound);
+  return round_scaled({scale_relative(v.value, relative_error), v.exponent}, false);
 }
 
-Rounded cosine_of_remainder(Uint128 magnitude, int scale, int complement_bits) {
+ExtendedReal cosine_of_remainder(Uint128 magnitude, int scale, int complement_bits) {
   const Uint128 complement = cosine_complement_scaled(magnitude, scale);
   if (complement_bits == 0) {
-    return round_scaled({one_127 - complement, -127}, fast_error_bound);
+    return round_scaled({one_127 - complement, -127}, false);
   }
   return round_held_difference(one_127, complement, -127, complement_bits);
 }
 
-Rounded arctangent_of(double x, int held_bits) {
+ExtendedReal arctangent_of(double x, int held_bits) {
   const DoubleParts parts = split_double(x);
   if (!is_above_one(parts)) {
-    return round_scaled(arctangent_up_to_one(parts), fast_error_bound);
+    return round_scaled(arctangent_up_to_one(parts), false);
   }
   const Uint128 small = arctangent_of_inverse(parts);
   if (held_bits == 0) {
-    return round_scaled({half_pi_127 - small, -127}, fast_error_bound);
+    return round_scaled({half_pi_127 - small, -127}, false);
   }
   return round_held_difference(half_pi_127, small, -127, held_bits);
 }
@@ -339,4 +338,16 @@ Unrounded unrounded_arctangent(double x) {
   return {half_pi_127 - arctangent_of_inverse(parts), unrounded_offset - 127};
 }
 
-}  // namespace duopit::numerics::software::fast
+Uint128 fraction_table_entry(TableFunction function, std::size_t k) {
+  switch (function) {
+    case TableFunction::sine:
+      return fraction_sine_cosine_table[k].sine;
+    case TableFunction::cosine:
+      return fraction_sine_cosine_table[k].cosine;
+    case TableFunction::arctangent:
+      break;
+  }
+  return fraction_arctangent_table[k];
+}
+
+}  // namespace duopit::numerics::software
