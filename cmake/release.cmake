@@ -51,7 +51,8 @@ function(duopit_assemble_manual source platform output)
   add_custom_command(OUTPUT ${output}
     COMMAND ${CMAKE_COMMAND} -D SOURCE=${CMAKE_SOURCE_DIR}/${source} -D PLATFORM=${platform}
             -D OUTPUT=${output} -P ${CMAKE_SOURCE_DIR}/cmake/assemble_manual.cmake
-    DEPENDS ${source} ${shared_texts} ${CMAKE_SOURCE_DIR}/cmake/assemble_manual.cmake)
+    DEPENDS ${CMAKE_SOURCE_DIR}/${source} ${shared_texts}
+            ${CMAKE_SOURCE_DIR}/cmake/assemble_manual.cmake)
 endfunction()
 
 function(duopit_release_program target)
