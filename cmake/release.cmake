@@ -110,6 +110,7 @@ function(duopit_release_package)
     set(CPACK_GENERATOR ZIP)
     set(CPACK_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION}-win32)
     set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+    set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/normalize_zip.cmake)
   else()
     # Written when the package's tree is installed, so that the changelog's date is the
     # release's date at that moment.
