@@ -4,8 +4,9 @@
 # whole test suite, as scripts/test.sh does; "package" for the release package).
 # The build's progress goes to build/<preset>/build.log and is shown only when the build
 # fails, so that the program's prompt is the first thing on the screen after it.
-# Building the program alone needs only the compiler and the build tools; a first build of
-# it is configured without the test suite, whose libraries it then does not need.
+# Building the program alone, or its release package, needs only the compiler and the build
+# tools; a first such build is configured without the test suite, whose libraries it then
+# does not need. Any other target (a test program, "all") brings the test suite in.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=${1:-default}
@@ -15,7 +16,11 @@ configure=()
 case "$preset" in
   win32 | arm64) scripts/install-deps.sh "$preset" ;;
   *)
-    if [ "${targets[*]}" = duopit ]; then
+    release_only=1
+    for target in "${targets[@]}"; do
+      case "$target" in duopit | package) ;; *) release_only=0 ;; esac
+    done
+    if [ "$release_only" = 1 ]; then
       scripts/install-deps.sh build
       [ -f "build/$preset/CMakeCache.txt" ] || configure=(-D DUOPIT_TESTS=OFF)
     else
