@@ -24,116 +24,69 @@ namespace {
 
 using platform::OsError;
 using testing::FakePlatform;
-using testing::Op;
-using testing::RunEnvironment;
 
 struct Row {
-  std::string heading;  // numbers, statement and (in the manuals) the message's text
-  std::string cause;    // lower case, blanks collapsed, markup removed
+  std::string heading;  // numbers, statement and (where quoted) the message's text
+  std::string cause;    // lower case, markup removed
 };
 
 struct Document {
   std::string name;
-  bool posix;  // a POSIX host's document, or the desktop platform's manual
+  bool posix;  // a POSIX host's document, not the desktop platform's manual
   std::vector<Row> rows;
 };
 
-std::string file_text(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_TRUE(in) << path;
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    lines.push_back(line);
-  }
-  return lines;
-}
-
-// Roff's escapes and Markdown's backquotes out, blanks collapsed.
+// Roff's escapes, Markdown's backquotes and a request's name out, blanks collapsed.
 std::string plain(std::string text) {
-  text = std::regex_replace(text, std::regex(R"(\\-)"), "-");
-  text = std::regex_replace(text, std::regex(R"(\\\(lq|\\\(rq)"), "\"");
-  text = std::regex_replace(text, std::regex(R"(\\~|`)"), " ");
-  text = std::regex_replace(text, std::regex(R"(^\.[A-Z]+ )"), "");
-  text = std::regex_replace(text, std::regex(R"(\s+)"), " ");
-  return std::regex_replace(text, std::regex(R"(^ | $)"), "");
-}
-
-std::string lower(std::string text) {
-  for (char& c : text) {
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const auto& [from, to] : {std::pair{R"(\\-)", "-"}, {R"(\\\(lq|\\\(rq)", "\""},
+                                 {R"(\\~|`|^\.[A-Z]+ )", " "}, {R"(\s+)", " "}, {"^ | $", ""}}) {
+    text = std::regex_replace(text, std::regex(from), to);
   }
   return text;
 }
 
-// The Markdown table headed "| Error | Cause |": the first cell, and the cause.
-std::vector<Row> markdown_rows(const std::string& text) {
+std::string lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
+    return static_cast<char>(std::tolower(c));
+  });
+  return text;
+}
+
+// The README's table headed "| Error | Cause |", or the entries of a manual's DIAGNOSTICS
+// (".TP", the heading, the cause up to the next paragraph).
+std::vector<Row> rows_of(const std::string& path, bool markdown) {
+  std::ifstream in(path);
+  EXPECT_TRUE(in) << path;
   std::vector<Row> rows;
   bool inside = false;
-  for (const std::string& line : lines_of(text)) {
-    if (line.starts_with("| Error | Cause |")) {
-      inside = true;
-    } else if (inside && line.starts_with("|---")) {
-    } else if (inside && line.starts_with("|")) {
+  bool in_row = false;
+  for (std::string line; std::getline(in, line);) {
+    if (markdown ? line.starts_with("| Error | Cause |") : line.starts_with(".SH")) {
+      inside = markdown || line == ".SH DIAGNOSTICS";
+      in_row = false;
+    } else if (markdown && inside && line.starts_with("| ") && !line.starts_with("|--")) {
       const std::size_t second = line.find(" | ", 2);
       const std::size_t third = line.find(" | ", second + 3);
       rows.push_back({plain(line.substr(2, second - 2)),
                       lower(plain(line.substr(second + 3, third - second - 3)))});
-    } else if (inside) {
-      break;
-    }
-  }
-  return rows;
-}
-
-// The entries of a manual's DIAGNOSTICS: ".TP", the heading in bold, the cause up to the next
-// paragraph.
-std::vector<Row> manual_rows(const std::string& text) {
-  std::vector<Row> rows;
-  bool inside = false;
-  Row* row = nullptr;
-  const std::vector<std::string> lines = lines_of(text);
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::string& line = lines[i];
-    if (line.starts_with(".SH")) {
-      inside = line == ".SH DIAGNOSTICS";
-      row = nullptr;
-    } else if (inside && line == ".TP" && i + 1 < lines.size()) {
-      rows.push_back({plain(lines[++i]), ""});
-      row = &rows.back();
-    } else if (inside && (line.starts_with(".PP") || line.starts_with(".RS"))) {
-      row = nullptr;
-    } else if (row != nullptr) {
-      row->cause = lower(plain(row->cause + " " + line));
+    } else if (markdown) {
+      inside = inside && line.starts_with("|");
+    } else if (inside && line == ".TP" && std::getline(in, line)) {
+      rows.push_back({plain(line), ""});
+      in_row = true;
+    } else if (line.starts_with(".PP") || line.starts_with(".RS")) {
+      in_row = false;
+    } else if (in_row) {
+      rows.back().cause = lower(plain(rows.back().cause + " " + line));
     }
   }
   return rows;
 }
 
 std::vector<Document> documents() {
-  return {
-      {"README.md", true, markdown_rows(file_text(DUOPIT_SOURCE_DIR "/README.md"))},
-      {"the manual page", true, manual_rows(file_text(DUOPIT_MANUAL_PAGE))},
-      {"the desktop manual", false, manual_rows(file_text(DUOPIT_DESKTOP_MANUAL))},
-  };
-}
-
-std::string code_text(ErrorCode code) {
-  return code.letter + std::to_string(code.number);
-}
-
-std::vector<RunTimeError> every_error() {
-  std::vector<RunTimeError> errors;
-  for (int i = 0; i <= static_cast<int>(RunTimeError::startup_no_resources); ++i) {
-    errors.push_back(static_cast<RunTimeError>(i));
-  }
-  return errors;
+  return {{"README.md", true, rows_of(DUOPIT_SOURCE_DIR "/README.md", true)},
+          {"the manual page", true, rows_of(DUOPIT_MANUAL_PAGE, false)},
+          {"the desktop manual", false, rows_of(DUOPIT_DESKTOP_MANUAL, false)}};
 }
 
 std::vector<std::string> codes_in(const std::string& heading) {
@@ -149,9 +102,11 @@ std::vector<std::string> codes_in(const std::string& heading) {
 TEST(DocumentedErrors, NumbersAndTextsAreThePrograms) {
   std::set<std::string> numbers;
   std::set<std::string> numbered_texts;
-  for (RunTimeError error : every_error()) {
-    numbers.insert(code_text(error_code(error)));
-    numbered_texts.insert(code_text(error_code(error)) + " " + std::string(error_text(error)));
+  for (int i = 0; i <= static_cast<int>(RunTimeError::startup_no_resources); ++i) {
+    const auto error = static_cast<RunTimeError>(i);
+    const std::string number = error_code(error).letter + std::to_string(error_code(error).number);
+    numbers.insert(number);
+    numbered_texts.insert(number + " " + std::string(error_text(error)));
   }
   for (const Document& document : documents()) {
     EXPECT_GE(document.rows.size(), 10u) << document.name << ": no error table found";
@@ -162,7 +117,7 @@ TEST(DocumentedErrors, NumbersAndTextsAreThePrograms) {
       for (const std::string& code : codes) {
         EXPECT_TRUE(numbers.contains(code)) << code << " is no number of the program";
       }
-      // A quoted message text: after " - " in the manuals, in backquotes in the README.
+      // A quoted message text: after " - " in the manuals, after ", " in the README.
       std::smatch quoted;
       if (codes.size() == 1 &&
           std::regex_search(row.heading, quoted, std::regex(R"((?: - |, )([a-z][^,]*[a-z])$)"))) {
@@ -173,16 +128,9 @@ TEST(DocumentedErrors, NumbersAndTextsAreThePrograms) {
   }
 }
 
-// A condition of the report file, as the documents name it, and how to meet it.
-struct Condition {
-  const char* phrase;  // a regular expression, on the lower-case cause
-  bool posix_only;
-  std::function<void(FakePlatform&)> set_up;
-};
-
 // The number the program reports when it writes a report under `set_up`.
 std::string number_given(const std::function<void(FakePlatform&)>& set_up) {
-  RunEnvironment env;
+  testing::RunEnvironment env;
   env.os.files["duopit.dat"].content = "an old report";
   set_up(env.os);
   env.run_to_exit([] {
@@ -193,31 +141,36 @@ std::string number_given(const std::function<void(FakePlatform&)>& set_up) {
     unit->take_records(3);
   });
   std::smatch number;
-  EXPECT_TRUE(std::regex_search(env.os.error, number, std::regex(R"(error ([FMR]\d{4}))")))
-      << env.os.error;
+  EXPECT_TRUE(std::regex_search(env.os.error, number, std::regex(R"(error ([FMR]\d{4}))")));
   return number[1].str();
 }
 
-std::function<void(FakePlatform&)> failing_write(OsError error) {
-  return [error](FakePlatform& os) { os.injected = {{Op::write_file, 1, error}}; };
+std::function<void(FakePlatform&)> failing(testing::Op op, OsError error) {
+  return [op, error](FakePlatform& os) { os.injected = {{op, 1, error}}; };
 }
 
+// Each condition, as the documents name it (a regular expression on the lower-case cause),
+// must be named in some row of each document it applies to, and only in rows that show the
+// number the program gives for it.
 TEST(DocumentedErrors, CausesAreInTheRowsOfTheNumbersTheProgramGives) {
+  using testing::Op;
   const auto read_only = [](FakePlatform& os) { os.files["duopit.dat"].read_only = true; };
-  const Condition conditions[] = {
-      {"file-size limit", true, failing_write(platform::classify_errno(EFBIG))},
-      {"device is full", true, failing_write(platform::classify_errno(ENOSPC))},
-      {"device is full", false, failing_write(platform::classify_error_code(112))},
+  const struct {
+    const char* phrase;
+    bool posix_only;
+    std::function<void(FakePlatform&)> set_up;
+  } conditions[] = {
+      {"file-size limit", true, failing(Op::write_file, platform::classify_errno(EFBIG))},
+      {"device is full", true, failing(Op::write_file, platform::classify_errno(ENOSPC))},
+      {"device is full", false, failing(Op::write_file, platform::classify_error_code(112))},
       {"another user", true, read_only},
       {"write permission|read-only", false, read_only},
       {"(directory|folder) has that name", false,
        [](FakePlatform& os) { os.files["duopit.dat"].directory = true; }},
       {"another run", false, [](FakePlatform& os) { os.files["duopit.dat"].held = true; }},
-      {"too many open files", false, [](FakePlatform& os) {
-         os.injected = {{Op::open, 1, platform::classify_errno(EMFILE)}};
-       }},
+      {"too many open files", false, failing(Op::open, platform::classify_errno(EMFILE))},
   };
-  for (const Condition& condition : conditions) {
+  for (const auto& condition : conditions) {
     const std::string given = number_given(condition.set_up);
     for (const Document& document : documents()) {
       if (condition.posix_only && !document.posix) {
