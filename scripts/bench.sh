@@ -48,8 +48,8 @@ compiler_version=$("$compiler" --version | head -n 1)
 load=$(cut -d ' ' -f 1-3 /proc/loadavg)
 echo "duopit benchmarks: revision $revision; $compiler_version, Release"
 echo "$(nproc) CPUs, load $load; $(date -u '+%Y-%m-%d %H:%M UTC')"
-measured_on="Measured by \`scripts/bench.sh\` at revision $revision ($compiler_version, Release,\
- statically linked, optimised across layers at link time) on $(nproc) CPUs, load average\
- $load, on $(date -u '+%Y-%m-%d'):"
+measured_on="Measured by \`scripts/bench.sh\` at revision $revision ($compiler_version, Release,
+statically linked, optimised across layers at link time) on $(nproc) CPUs, load average
+$load, on $(date -u '+%Y-%m-%d'):"
 exec python3 bench/measure.py --build-dir "$build_dir" --software-duopit "$software_dir/duopit" \
   --readme README.md --measured-on "$measured_on" "$@"
