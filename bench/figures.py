@@ -71,6 +71,29 @@ def summary_table(figures: list[Figure]) -> str:
     return "\n".join(lines)
 
 
+# The README's table of figures lies between these two lines; scripts/bench.sh writes it.
+README_BEGIN = "<!-- The figures below are written by scripts/bench.sh; do not edit them. -->"
+README_END = "<!-- End of the figures written by scripts/bench.sh. -->"
+
+
+def readme_section(figures: list[Figure], measured_on: str) -> str:
+    """The README's table: what was measured where, then one row per figure."""
+    lines = [README_BEGIN, "", measured_on, "", "| Figure | Measured | Target |", "|---|---|---|"]
+    for f in figures:
+        lines.append(f"| {f.name} | {f.shown} | {f.target} |")
+    lines += ["", README_END]
+    return "\n".join(lines)
+
+
+def with_readme_section(readme: str, section: str) -> str:
+    """The README with its table between the two marker lines replaced by `section`."""
+    begin = readme.find(README_BEGIN)
+    end = readme.find(README_END)
+    if begin < 0 or end < begin:
+        raise ValueError("the README has no table of figures between the marker lines")
+    return readme[:begin] + section + readme[end + len(README_END):]
+
+
 # --- Instruction counts -------------------------------------------------------------------
 
 _COLLECTED = re.compile(r"^==\d+==\s+Collected\s*:\s*(\d+)\s*$", re.MULTILINE)

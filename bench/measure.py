@@ -510,6 +510,10 @@ def parse_arguments(argv: list[str]) -> argparse.Namespace:
                         help="seconds each micro-benchmark repetition runs at least")
     parser.add_argument("--sizes", default="1,10,100", help="megabytes of blank lines")
     parser.add_argument("--scaling-runs", type=int, default=5)
+    parser.add_argument("--readme", type=Path,
+                        help="write the figures into this README's table, when every stage ran")
+    parser.add_argument("--measured-on", default="",
+                        help="the sentence above the README's table: revision, compiler, host")
     return parser.parse_args(argv)
 
 
@@ -559,6 +563,12 @@ def main(argv: list[str]) -> int:
         workspace.remove()
     print("\n== Summary\n")
     print(figures.summary_table(measured))
+    all_stages = {"run", "conversions", "scaling", "arithmetic"}
+    if args.readme and stages >= all_stages and all(f.passed is not None for f in measured):
+        readme = args.readme.read_text()
+        section = figures.readme_section(measured, args.measured_on)
+        args.readme.write_text(figures.with_readme_section(readme, section))
+        print(f"\nThe figures are written into {args.readme}.")
     sys.stdout.flush()
     return 1 if any(f.passed is None for f in measured) else 0
 

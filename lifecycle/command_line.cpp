@@ -2,6 +2,10 @@
 #include "lifecycle/command_line.hpp"
 
 #include <algorithm>
+#include <array>
+#include <initializer_list>
+
+#include "command_conventions.hpp"
 
 #ifndef DUOPIT_VERSION
 #define DUOPIT_VERSION "unknown"
@@ -10,22 +14,50 @@
 namespace duopit::lifecycle {
 namespace {
 
-constexpr std::string_view help =
-    "usage: duopit [--help | --version]\r\n"
-    "\r\n"
-    "Orients an underground traverse run between two plumb wires. duopit asks for a\r\n"
-    "fictitious starting bearing in degrees at the prompt\r\n"
-    "  Rumo de saida ficticio (em graus):\r\n"
-    "reads it from standard input (0 is the usual answer) and writes the report\r\n"
-    "duopit.dat in the current directory, replacing any earlier one. The survey data\r\n"
-    "are built into the program.\r\n"
-    "\r\n"
-    "  --help     show this text and exit\r\n"
-    "  --version  show the version and exit\r\n"
-    "\r\n"
-    "The manual page duopit(1) explains the report and every error.\r\n";
+// A text composed when the program is compiled: the pieces joined, each '\n' in them
+// replaced by the host's line end for a command-line tool's own lines.
+struct ComposedText {
+  std::array<char, 1024> bytes{};
+  std::size_t size = 0;
+  constexpr ComposedText(std::initializer_list<std::string_view> pieces) {
+    for (std::string_view piece : pieces) {
+      for (char c : piece) {
+        for (char out : c == '\n' ? platform::command_line_end : std::string_view(&c, 1)) {
+          bytes.at(size++) = out;
+        }
+      }
+    }
+  }
+  [[nodiscard]] constexpr std::string_view view() const { return {bytes.data(), size}; }
+};
 
-constexpr std::string_view version = "duopit " DUOPIT_VERSION "\r\n";
+constexpr bool has_native_help = !platform::native_help_switch.empty();
+
+constexpr ComposedText usage_line{
+    "usage: duopit [", platform::native_help_switch, has_native_help ? " | " : "",
+    "--help | --version]"};
+
+constexpr ComposedText help{
+    usage_line.view(),
+    "\n"
+    "\n"
+    "Orients an underground traverse run between two plumb wires. duopit asks for a\n"
+    "fictitious starting bearing in degrees at the prompt\n"
+    "  Rumo de saida ficticio (em graus):\n"
+    "reads it from standard input (0 is the usual answer) and writes the report\n"
+    "duopit.dat in the current directory, replacing any earlier one. The survey data\n"
+    "are built into the program.\n"
+    "\n",
+    has_native_help ? "  /?, --help show this text and exit\n" : "  --help     show this text and exit\n",
+    "  --version  show the version and exit\n"
+    "\n",
+    platform::manual_reference, " explains the report and every error.\n"};
+static_assert(!has_native_help || platform::native_help_switch == "/?",
+              "the help's option list names /? as the native switch");
+
+constexpr ComposedText version{"duopit " DUOPIT_VERSION "\n"};
+
+constexpr ComposedText usage_tail{"\"; ", usage_line.view(), "\n"};
 
 // The argument as a terminal can show it safely: no control bytes, and not too long.
 void show_argument(std::string_view argument, CommandLine& command) {
@@ -50,21 +82,25 @@ CommandLine read_command_line(int argc, const char* const* argv) {
     return command;
   }
   const std::string_view first = argv[1] != nullptr ? argv[1] : "";
-  if (argc == 2 && first == "--help") {
+  const bool asks_help =
+      first == "--help" || (has_native_help && first == platform::native_help_switch);
+  if (argc == 2 && asks_help) {
     command.request = Request::help;
   } else if (argc == 2 && first == "--version") {
     command.request = Request::version;
   } else {
     // The first argument that is not a lone --help or --version is the one shown.
     command.request = Request::usage_error;
-    const bool first_is_known = first == "--help" || first == "--version";
+    const bool first_is_known = asks_help || first == "--version";
     show_argument(first_is_known && argv[2] != nullptr ? argv[2] : first, command);
   }
   return command;
 }
 
-std::string_view help_text() { return help; }
+std::string_view help_text() { return help.view(); }
 
-std::string_view version_text() { return version; }
+std::string_view version_text() { return version.view(); }
+
+std::string_view usage_error_tail() { return usage_tail.view(); }
 
 }  // namespace duopit::lifecycle

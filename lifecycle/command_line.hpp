@@ -1,8 +1,8 @@
 // lifecycle/command_line.hpp — what the command line asks for. A run needs no argument: its
-// one input comes at the prompt. "--help" and "--version" are answered on standard output;
-// anything else is a mistake, refused with a one-line usage error before anything is opened,
-// so that a stray argument can never cut an old report. Pure: the texts are composed here
-// and written by start-up.
+// one input comes at the prompt. "--help" (and "/?" on the desktop platform) and "--version"
+// are answered on standard output; anything else is a mistake, refused with a one-line usage
+// error before anything is opened, so that a stray argument can never cut an old report.
+// Pure: the texts are composed here and written by start-up.
 #pragma once
 
 #include <array>
@@ -32,11 +32,12 @@ struct CommandLine {
 
 constexpr int usage_error_status = 2;
 
-// The texts, every line ended by CR LF as all the program's console lines are.
+// The texts, every line ended as the host's command-line tools end theirs (LF on POSIX,
+// CR LF on the desktop platform); the run's own console lines are not these.
 [[nodiscard]] std::string_view help_text();
 [[nodiscard]] std::string_view version_text();
-// The usage error is these pieces with the shown argument between them.
+// The usage error is the head, the shown argument and the tail.
 constexpr std::string_view usage_error_head = "duopit: unexpected argument \"";
-constexpr std::string_view usage_error_tail = "\"; usage: duopit [--help | --version]\r\n";
+[[nodiscard]] std::string_view usage_error_tail();
 
 }  // namespace duopit::lifecycle

@@ -29,7 +29,7 @@ namespace {
   }
   (void)(write_all_std(os, StdStream::error, usage_error_head) &&
          write_all_std(os, StdStream::error, {command.shown.data(), command.shown_length}) &&
-         write_all_std(os, StdStream::error, usage_error_tail));
+         write_all_std(os, StdStream::error, usage_error_tail()));
   end_process(usage_error_status);
 }
 

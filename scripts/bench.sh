@@ -7,8 +7,10 @@
 #   3. reading megabytes of blank lines before the answer, against dd,
 #   4. a run on the software model of the arithmetic unit against a run on the unit (its
 #      build is build/bench-software),
-# and a closing table of every figure against its target. Missing a target does not make it
-# fail: it is a report. It fails when it cannot build or cannot measure.
+# and a closing table of every figure against its target, which it also writes into the
+# README's Performance section (between its marker lines), with the revision measured, when
+# every stage ran. Missing a target does not make it fail: it is a report. It fails when it
+# cannot build or cannot measure.
 # Arguments are passed to bench/measure.py (e.g. --stages conversions, --pairs 100,
 # --sizes 1,10); see bench/measure.py --help. Takes a few minutes on two cores.
 set -euo pipefail
@@ -42,6 +44,12 @@ if [ -n "$(git status --porcelain --untracked-files=no 2>/dev/null)" ]; then
   revision+=" with uncommitted changes"
 fi
 compiler=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
-echo "duopit benchmarks: revision $revision; $("$compiler" --version | head -n 1), Release"
-echo "$(nproc) CPUs, load $(cut -d ' ' -f 1-3 /proc/loadavg); $(date -u '+%Y-%m-%d %H:%M UTC')"
-exec python3 bench/measure.py --build-dir "$build_dir" --software-duopit "$software_dir/duopit" "$@"
+compiler_version=$("$compiler" --version | head -n 1)
+load=$(cut -d ' ' -f 1-3 /proc/loadavg)
+echo "duopit benchmarks: revision $revision; $compiler_version, Release"
+echo "$(nproc) CPUs, load $load; $(date -u '+%Y-%m-%d %H:%M UTC')"
+measured_on="Measured by \`scripts/bench.sh\` at revision $revision ($compiler_version, Release,
+statically linked, optimised across layers at link time) on $(nproc) CPUs, load average
+$load, on $(date -u '+%Y-%m-%d'):"
+exec python3 bench/measure.py --build-dir "$build_dir" --software-duopit "$software_dir/duopit" \
+  --readme README.md --measured-on "$measured_on" "$@"

@@ -7,7 +7,8 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFI
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
-foreach(installed bin/duopit bin/duopit-plot share/man/man1/duopit.1)
+foreach(installed bin/duopit bin/duopit-plot share/man/man1/duopit.1.gz
+        share/man/man1/duopit-plot.1.gz share/doc/duopit/copyright)
   if(NOT EXISTS ${PREFIX}/${installed})
     message(FATAL_ERROR "not installed: ${installed}")
   endif()

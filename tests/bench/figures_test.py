@@ -277,3 +277,18 @@ class Summary(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class ReadmeSection(unittest.TestCase):
+    def test_only_the_table_between_the_markers_is_replaced(self):
+        old = figures.readme_section([figures.Figure("old", "1", "<= 2", True)], "Then.")
+        readme = "# Title\n\nProse.\n\n" + old + "\n\nMore prose.\n"
+        new = figures.with_readme_section(
+            readme, figures.readme_section([figures.Figure("new", "3", "<= 4", True)], "Now."))
+        self.assertEqual(new.replace("Now.", "Then.").replace("| new | 3 | <= 4 |",
+                                                              "| old | 1 | <= 2 |"), readme)
+        self.assertNotIn("old", new)
+
+    def test_a_readme_without_markers_is_refused(self):
+        with self.assertRaises(ValueError):
+            figures.with_readme_section("# Title\n", "table")

@@ -7,6 +7,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -156,13 +157,22 @@ TEST(CommandLine, AnsweredWithoutTouchingTheReport) {
   struct Case {
     std::vector<std::string> arguments;
     int status;
-    const char* out_head;
+    std::string out_head;
     std::string err;
   };
-  const std::string usage_tail = "\"; usage: duopit [--help | --version]\r\n";
+  // The tool's own lines end as the host's tools end theirs; /? is help on the desktop
+  // platform only.
+  const bool desktop = !win32_helper_path().empty();
+  const std::string eol = desktop ? "\r\n" : "\n";
+  const std::string usage = desktop ? "usage: duopit [/? | --help | --version]"
+                                    : "usage: duopit [--help | --version]";
+  const std::string usage_tail = "\"; " + usage + eol;
+  const std::string help_head = usage + eol + eol + "Orients";
   const Case cases[] = {
-      {{"--help"}, 0, "usage: duopit [--help | --version]\r\n", ""},
-      {{"--version"}, 0, "duopit 1.0\r\n", ""},
+      {{"--help"}, 0, help_head, ""},
+      {{"--version"}, 0, "duopit 1.0" + eol, ""},
+      {{"/?"}, desktop ? 0 : 2, desktop ? help_head : "",
+       desktop ? "" : "duopit: unexpected argument \"/?" + usage_tail},
       {{"-h"}, 2, "", "duopit: unexpected argument \"-h" + usage_tail},
       {{"0"}, 2, "", "duopit: unexpected argument \"0" + usage_tail},
       {{"--help", "--version"}, 2, "", "duopit: unexpected argument \"--version" + usage_tail},
@@ -180,7 +190,12 @@ TEST(CommandLine, AnsweredWithoutTouchingTheReport) {
     options.arguments = c.arguments;
     const RunResult result = run_program(dir.path(), options);
     EXPECT_EQ(result.status, c.status);
-    EXPECT_EQ(result.out.substr(0, std::string(c.out_head).size()), c.out_head);
+    EXPECT_EQ(result.out.substr(0, c.out_head.size()), c.out_head);
+    if (c.status == 0) {  // every line of the answer ends alike, the last one included
+      EXPECT_EQ(result.out.substr(result.out.size() - eol.size()), eol);
+      const auto lines = std::count(result.out.begin(), result.out.end(), '\n');
+      EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\r'), desktop ? lines : 0);
+    }
     EXPECT_EQ(result.err, c.err);
     EXPECT_EQ(read_file(dir.file("duopit.dat")), "an old report\r\n");
     struct stat info {};

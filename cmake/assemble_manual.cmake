@@ -1,0 +1,30 @@
+# Assembles a manual from its source: each ".so NAME" line is replaced by docs/NAME, the texts
+# both manuals share, and in them a line that starts with @posix@ or @win32@ is kept (without
+# the mark) only in that platform's manual.
+#   cmake -D SOURCE=docs/duopit.1 -D PLATFORM=posix -D OUTPUT=duopit.1 -P cmake/assemble_manual.cmake
+if(NOT PLATFORM MATCHES "^(posix|win32)$")
+  message(FATAL_ERROR "PLATFORM is posix or win32, not '${PLATFORM}'")
+endif()
+if(PLATFORM STREQUAL "posix")
+  set(other win32)
+else()
+  set(other posix)
+endif()
+get_filename_component(docs ${SOURCE} DIRECTORY)
+file(READ ${SOURCE} page)
+string(REGEX MATCHALL "\n\\.so [^\n]+" includes "\n${page}")
+foreach(include IN LISTS includes)
+  string(REGEX REPLACE "^\n\\.so " "" name "${include}")
+  file(READ ${docs}/${name} shared)
+  # Comments about the shared file itself are left out; the platform's lines lose their mark.
+  string(REGEX REPLACE "(^|\n)\\.\\\\\"[^\n]*" "" shared "\n${shared}")
+  string(REGEX REPLACE "\n@${other}@[^\n]*" "" shared "${shared}")
+  string(REPLACE "\n@${PLATFORM}@" "\n" shared "${shared}")
+  if(shared MATCHES "\n@")
+    message(FATAL_ERROR "${name}: a line marked for neither posix nor win32")
+  endif()
+  string(REGEX REPLACE "^\n" "" shared "${shared}")
+  string(REPLACE "${include}\n" "\n${shared}" page "\n${page}")
+  string(REGEX REPLACE "^\n" "" page "${page}")
+endforeach()
+file(WRITE ${OUTPUT} "${page}")
