@@ -5,7 +5,7 @@
 #include <array>
 #include <initializer_list>
 
-#include "command_conventions.hpp"
+#include "platform/command_conventions.hpp"
 
 #ifndef DUOPIT_VERSION
 #define DUOPIT_VERSION "unknown"
