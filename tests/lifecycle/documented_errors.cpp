@@ -102,11 +102,11 @@ std::vector<std::string> codes_in(const std::string& heading) {
 TEST(DocumentedErrors, NumbersAndTextsAreThePrograms) {
   std::set<std::string> numbers;
   std::set<std::string> numbered_texts;
-  for (int i = 0; i <= static_cast<int>(RunTimeError::startup_no_resources); ++i) {
-    const auto error = static_cast<RunTimeError>(i);
-    const std::string number = error_code(error).letter + std::to_string(error_code(error).number);
+  for (int i = 0; i < static_cast<int>(RunTimeError::count); ++i) {
+    const ErrorEntry& entry = error_entry(static_cast<RunTimeError>(i));
+    const std::string number = entry.code.letter + std::to_string(entry.code.number);
     numbers.insert(number);
-    numbered_texts.insert(number + " " + std::string(error_text(error)));
+    numbered_texts.insert(number + " " + std::string(entry.text));
   }
   for (const Document& document : documents()) {
     EXPECT_GE(document.rows.size(), 10u) << document.name << ": no error table found";
